@@ -1,0 +1,40 @@
+# The library's sources by layer, shared by both builds.
+set(SAA7146_LIBRARY_SOURCES
+  src/api/card_api.cpp
+  src/api/card_table.cpp
+  src/api/function_table.cpp
+  src/api/settings.cpp
+  src/card/digit_card.cpp
+  src/card/driver_request.cpp
+  src/card/switches.cpp
+  src/card/test_sources.cpp
+  src/support/log.cpp
+  src/support/semaphore.cpp
+  src/support/vrnreg.cpp
+  src/support/vrnthread.cpp
+)
+
+# The stand-in for Windows on Linux.
+set(SAA7146_STANDIN_SOURCES
+  src/platform/posix/file_store.cpp
+  src/platform/posix/files.cpp
+  src/platform/posix/message_box.cpp
+  src/platform/posix/profile.cpp
+  src/platform/posix/profile_text.cpp
+  src/platform/posix/registry.cpp
+  src/platform/posix/registry_store.cpp
+  src/platform/posix/system.cpp
+)
+
+# The virtual card, and the device-file seam bound to it.
+set(SAA7146_SIM_SOURCES
+  sim/device_files.cpp
+  sim/virtual_card.cpp
+)
+set(SAA7146_SIM_SEAM_SOURCES sim/device_file_backend.cpp)
+
+# Every function exported by name, with its argument bytes (one per line).
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/api/exports.txt SAA7146_EXPORT_LINES REGEX "^[A-Za-z]")
+
+set(SAA7146_INCLUDE_DIRS ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src
+    ${CMAKE_SOURCE_DIR}/sim)

@@ -1,0 +1,245 @@
+/*
+ * SAA7146 frame-grabber card library: the card interface.
+ *
+ * Open a card by number with DCardInit (0..9); it returns a card handle
+ * (1..10) that every other call takes first; close it with DCardExit.
+ * Every function returns non-zero for success and 0 for failure.
+ *
+ * Records that a caller hands in begin with a 32-bit size word holding the
+ * number of bytes the caller provides; the library never writes past it.
+ *
+ * Usable from C and C++, with MSVC or mingw on 32-bit Windows, and with gcc
+ * on 32-bit x86 Linux. All functions use the standard calling convention.
+ * Define SAA7146_STATIC when linking the library's objects directly rather
+ * than through SAA7146.dll.
+ */
+#ifndef SAA7146_DCARD_H
+#define SAA7146_DCARD_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "wintypes.h"
+
+#if defined(_WIN32)
+#define DCARD_CALL __stdcall
+#elif defined(__i386__)
+#define DCARD_CALL __attribute__((stdcall))
+#else
+#define DCARD_CALL
+#endif
+
+#if defined(SAA7146_BUILDING_LIBRARY)
+#if defined(_WIN32)
+#define DCARD_API /* exported through the module definition file */
+#else
+#define DCARD_API __attribute__((visibility("default")))
+#endif
+#elif defined(_WIN32) && !defined(SAA7146_STATIC)
+#define DCARD_API __declspec(dllimport)
+#else
+#define DCARD_API
+#endif
+
+#ifdef __cplusplus
+#define DCARD_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define DCARD_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
+#else
+#define DCARD_ASSERT_JOIN2(a, b) a##b
+#define DCARD_ASSERT_JOIN(a, b) DCARD_ASSERT_JOIN2(a, b)
+#define DCARD_STATIC_ASSERT(cond, msg) \
+    typedef char DCARD_ASSERT_JOIN(dcard_layout_check_, __LINE__)[(cond) ? 1 : -1]
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Every record of this interface is laid out on 4-byte boundaries, so that a
+ * double inside a record sits where a 32-bit compiler with 4-byte packing
+ * puts it, whatever the compiler's default. */
+#pragma pack(push, 4)
+
+/* Colour types of a frame. */
+enum {
+    DCARD_COLOUR_GREY = 0,
+    DCARD_COLOUR_RGB = 1,
+    DCARD_COLOUR_YUV422 = 2
+};
+
+/* Parameter record of DCardGetParamEx: 22 bytes, no alignment gaps. */
+#pragma pack(push, 1)
+typedef struct DCardParam {
+    uint32_t size;            /* in: bytes provided; out: bytes written */
+    uint32_t mapInfo0;        /* first word of the driver's mapping reply */
+    uint32_t frameMemory;     /* address of the mapped frame memory, 0 if none */
+    uint32_t frameMemorySize; /* size of the frame memory in bytes */
+    uint16_t version;         /* 0x0101 */
+    uint32_t mapInfo3;        /* fourth word of the driver's mapping reply */
+} DCardParam;
+#pragma pack(pop)
+
+/* One of the 28 frame modes (DCardGetMode). */
+typedef struct DCardFrameMode {
+    int32_t size;
+    int32_t mode;
+    int32_t width;
+    int32_t height;
+    int32_t colourType;
+    int32_t bitsPerPixel;
+    int32_t frameBytes;
+} DCardFrameMode;
+
+/* A register descriptor (DCardGetRegInfo, DCardGetRegInfoEx). */
+typedef struct DCardRegInfo {
+    uint32_t size;
+    const char* name;
+    const char* label;
+    uint32_t regNum;  /* bits 16-31: descriptor identifier; bits 0-15: register */
+    int32_t shift;
+    int32_t width;
+    int32_t isSigned;
+    int32_t defValue;
+    int32_t minValue;
+    int32_t maxValue;
+    const char* unit;
+    double scale;
+    int32_t isBoolean;
+} DCardRegInfo;
+
+/* The card's memory configuration (DCardGetMemoryConfig, DCardSetMemoryConfig). */
+typedef struct DCardMemoryConfig {
+    uint32_t size;
+    uint32_t captureOffset;
+    uint32_t maskOffset;
+    uint32_t outputOffset;
+    uint32_t boardType;
+    uint32_t extraInfo;
+} DCardMemoryConfig;
+
+/* A camera input's record, mainly its display name. */
+typedef struct DCardCameraRecord {
+    uint32_t size;
+    uint32_t info;
+    char name[32];
+} DCardCameraRecord;
+
+typedef int(DCARD_CALL* DCardInitFn)(int cardNumber);
+typedef int(DCARD_CALL* DCardExitFn)(int handle);
+typedef int(DCARD_CALL* DCardGetModeFn)(int handle, int mode, DCardFrameMode* record);
+typedef int(DCARD_CALL* DCardSetCameraSignalFn)(int handle, int camera, int signalType);
+typedef int(DCARD_CALL* DCardDigitFn)(int handle, int camera, int mode, void* buffer,
+                                      uint32_t bufferLength, uint32_t* bytesOut, int flip);
+typedef int(DCARD_CALL* DCardDigitExFn)(int handle, int camera, int width, int height,
+                                        int bitsPerPixel, int colourType, void* buffer,
+                                        uint32_t bufferLength, uint32_t* bytesOut, int flip);
+typedef int(DCARD_CALL* DCardSetRegFn)(int handle, int camera, int reg, int value);
+typedef int(DCARD_CALL* DCardGetRegFn)(int handle, int camera, int reg, int* value);
+typedef int(DCARD_CALL* DCardSetStringRegFn)(int handle, int camera, const char* name,
+                                             int value);
+typedef int(DCARD_CALL* DCardGetStringRegFn)(int handle, int camera, const char* name,
+                                             int* value);
+typedef int(DCARD_CALL* DCardGetRegInfoExFn)(int handle, int index, DCardRegInfo* info);
+typedef int(DCARD_CALL* DCardGetDecoderTypeFn)(int handle, int* type);
+typedef int(DCARD_CALL* DCardOverlayFn)(int handle, int camera, const RECT* rect);
+typedef int(DCARD_CALL* DCardOverlayExFn)(int handle, int camera, int v1, int v2, int v3,
+                                          int v4, int v5, int v6, int v7, int v8);
+typedef int(DCARD_CALL* DCardGetParamExFn)(int handle, DCardParam* record);
+typedef int(DCARD_CALL* DCardSetDriverParamFn)(int handle, int camera, int param, int value);
+typedef int(DCARD_CALL* DCardGetDriverParamFn)(int handle, int camera, int param, int* value);
+typedef int(DCARD_CALL* DCardGetMemoryConfigFn)(int handle, DCardMemoryConfig* config);
+typedef int(DCARD_CALL* DCardSetMemoryConfigFn)(int handle, const DCardMemoryConfig* config);
+typedef int(DCARD_CALL* DCardOutputFn)(int handle, int mode, int param1, int param2,
+                                       int param3, const void* data, uint32_t length);
+typedef int(DCARD_CALL* DCardMaskFn)(int handle, int maskSwitch, int width, int height,
+                                     const void* bits, uint32_t size);
+typedef int(DCARD_CALL* DCardI2CTransmitFn)(int handle, int speed, int address,
+                                            int subAddress, const void* data, int count);
+typedef int(DCARD_CALL* DCardI2CReceiveFn)(int handle, int speed, int address, int subAddress,
+                                           void* buffer, int count);
+typedef int(DCARD_CALL* DCardI2CCommandFn)(int handle, int speed, uint32_t* words, int count);
+typedef int(DCARD_CALL* DCardGetCameraRecordFn)(int handle, int camera,
+                                                DCardCameraRecord* record);
+typedef int(DCARD_CALL* DCardVirt2PhysFn)(int handle, void* address, uint32_t* physical);
+typedef int(DCARD_CALL* DCardSetOutputsFn)(int handle, int outputs);
+typedef int(DCARD_CALL* DCardGetInputsFn)(int handle, int* inputs);
+typedef const int*(DCARD_CALL* DCardGetI2CSpeedsFn)(int handle);
+typedef int(DCARD_CALL* DCardWindowsMaskFn)(int handle, HWND window, const RECT* rect);
+typedef int(DCARD_CALL* DCardWindowsMaskExFn)(int handle, HWND window, const RECT* rect,
+                                              const void* initialMask);
+
+/* The whole interface as one table (DCardGetFunctions). An entry is null
+ * while the library lacks that function. */
+typedef struct DCardFunctions {
+    uint32_t size; /* bytes provided by the caller; left unchanged */
+    DCardInitFn DCardInit;
+    DCardExitFn DCardExit;
+    DCardGetModeFn DCardGetMode;
+    DCardSetCameraSignalFn DCardSetCameraSignal;
+    DCardDigitFn DCardDigit;
+    DCardDigitExFn DCardDigitEx;
+    DCardSetRegFn DCardSetReg;
+    DCardGetRegFn DCardGetReg;
+    DCardSetStringRegFn DCardSetStringReg;
+    DCardGetStringRegFn DCardGetStringReg;
+    DCardGetRegInfoExFn DCardGetRegInfoEx;
+    DCardGetDecoderTypeFn DCardGetDecoderType;
+    DCardOverlayFn DCardOverlay;
+    DCardOverlayExFn DCardOverlayEx;
+    DCardGetParamExFn DCardGetParamEx;
+    DCardSetDriverParamFn DCardSetDriverParam;
+    DCardGetDriverParamFn DCardGetDriverParam;
+    DCardGetMemoryConfigFn DCardGetMemoryConfig;
+    DCardSetMemoryConfigFn DCardSetMemoryConfig;
+    DCardOutputFn DCardOutput;
+    DCardMaskFn DCardMask;
+    DCardI2CTransmitFn DCardI2CTransmit;
+    DCardI2CReceiveFn DCardI2CReceive;
+    DCardI2CCommandFn DCardI2CCommand;
+    DCardGetCameraRecordFn DCardGetCameraRecord;
+    DCardVirt2PhysFn DCardVirt2Phys;
+    DCardSetOutputsFn DCardSetOutputs;
+    DCardGetInputsFn DCardGetInputs;
+    DCardGetI2CSpeedsFn DCardGetI2CSpeeds;
+    DCardWindowsMaskFn DCardWindowsMask;
+    DCardWindowsMaskExFn DCardWindowsMaskEx;
+} DCardFunctions;
+
+#pragma pack(pop)
+
+/* Card frame. */
+DCARD_API int DCARD_CALL DCardInit(int cardNumber);
+DCARD_API int DCARD_CALL DCardExit(int handle);
+DCARD_API int DCARD_CALL DCardGetParam(DCardParam* record);
+DCARD_API int DCARD_CALL DCardGetParamEx(int handle, DCardParam* record);
+DCARD_API int DCARD_CALL DCardGetDecoderType(int handle, int* type);
+DCARD_API int DCARD_CALL DCardGetFunctions(DCardFunctions* table);
+
+#ifdef __cplusplus
+}
+#endif
+
+/* The layouts are part of the interface: a change here breaks callers. */
+DCARD_STATIC_ASSERT(sizeof(void*) == 4, "the card interface is 32-bit");
+DCARD_STATIC_ASSERT(sizeof(DCardParam) == 22, "DCardParam is 22 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardParam, version) == 16, "DCardParam.version at 16");
+DCARD_STATIC_ASSERT(offsetof(DCardParam, mapInfo3) == 18, "DCardParam.mapInfo3 at 18");
+DCARD_STATIC_ASSERT(sizeof(DCardFrameMode) == 28, "DCardFrameMode is 28 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardFrameMode, frameBytes) == 24, "frameBytes at 24");
+DCARD_STATIC_ASSERT(sizeof(DCardRegInfo) == 56, "DCardRegInfo is 56 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, regNum) == 12, "regNum at 12");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, unit) == 40, "unit at 40");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, scale) == 44, "scale at 44");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, isBoolean) == 52, "isBoolean at 52");
+DCARD_STATIC_ASSERT(sizeof(DCardMemoryConfig) == 24, "DCardMemoryConfig is 24 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardMemoryConfig, boardType) == 16, "boardType at 16");
+DCARD_STATIC_ASSERT(sizeof(DCardCameraRecord) == 40, "DCardCameraRecord is 40 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardCameraRecord, name) == 8, "camera name at 8");
+DCARD_STATIC_ASSERT(sizeof(DCardFunctions) == 128, "DCardFunctions is 128 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardFunctions, DCardGetCameraRecord) == 100,
+                    "DCardGetCameraRecord entry at 100");
+DCARD_STATIC_ASSERT(offsetof(DCardFunctions, DCardWindowsMaskEx) == 124,
+                    "DCardWindowsMaskEx entry at 124");
+
+#endif

@@ -1,0 +1,308 @@
+#include "virtual_card.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <thread>
+
+#include "device_files.h"
+
+namespace sim {
+
+namespace {
+
+constexpr size_t kLogLimit = 4096;
+constexpr uint32_t kErrorInvalidFunction = 1;
+constexpr uint32_t kErrorGenFailure = 31;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kStatusBadRequest = 3;
+
+bool readNumber(const char* name, uint32_t& value)
+{
+    const char* text = getenv(name);
+    if (!text || !*text)
+        return false;
+    char* end = nullptr;
+    unsigned long parsed = strtoul(text, &end, 0);
+    if (*end != '\0')
+        return false;
+    value = static_cast<uint32_t>(parsed);
+    return true;
+}
+
+} // namespace
+
+CardSettings environmentSettings()
+{
+    CardSettings settings;
+    uint32_t value;
+    if (readNumber("SAA7146_SIM_DECODER", value))
+        settings.decoderType = static_cast<int32_t>(value);
+    if (readNumber("SAA7146_SIM_BOARD_ID", value))
+        settings.boardId = value;
+    if (readNumber("SAA7146_SIM_BOARD_TYPE", value))
+        settings.boardType = value;
+    if (readNumber("SAA7146_SIM_MEMORY", value))
+        settings.frameMemorySize = value;
+    if (readNumber("SAA7146_SIM_CAPTURE_OFFSET", value))
+        settings.captureOffset = value;
+    if (readNumber("SAA7146_SIM_EXPANDER", value))
+        settings.expanderAddress = static_cast<int32_t>(value);
+    if (readNumber("SAA7146_SIM_RENDER", value))
+        settings.renderFrames = value != 0;
+    if (readNumber("SAA7146_SIM_DIGIT_MS", value))
+        settings.digitDelayMs = value;
+    return settings;
+}
+
+VirtualCard::VirtualCard(int number) : number_(number) {}
+
+CardSettings VirtualCard::settings() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return settings_;
+}
+
+void VirtualCard::configure(const CardSettings& settings)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    settings_ = settings;
+    faults_.clear();
+    log_.clear();
+    mapped_ = false;
+    if (allocatedSize_ != settings.frameMemorySize) {
+        frameMemory_.reset();
+        allocatedSize_ = 0;
+    } else if (frameMemory_) {
+        memset(frameMemory_.get(), 0, allocatedSize_);
+    }
+}
+
+void VirtualCard::injectFault(const Fault& fault)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    faults_.push_back(fault);
+}
+
+void VirtualCard::clearFaults()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    faults_.clear();
+}
+
+std::vector<LoggedRequest> VirtualCard::requests() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return log_;
+}
+
+size_t VirtualCard::countRequests(int32_t code) const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    size_t count = 0;
+    for (const LoggedRequest& request : log_)
+        count += request.code == code;
+    return count;
+}
+
+void VirtualCard::clearRequests()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    log_.clear();
+}
+
+uint8_t* VirtualCard::frameMemory()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return frameMemoryLocked();
+}
+
+uint8_t* VirtualCard::frameMemoryLocked()
+{
+    if (!frameMemory_ && settings_.frameMemorySize > 0) {
+        frameMemory_.reset(new uint8_t[settings_.frameMemorySize]());
+        allocatedSize_ = settings_.frameMemorySize;
+    }
+    return frameMemory_.get();
+}
+
+uint32_t VirtualCard::frameMemorySize() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return settings_.frameMemorySize;
+}
+
+bool VirtualCard::mapped() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return mapped_;
+}
+
+bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uint32_t inSize,
+                          void* out, uint32_t outSize, uint32_t* bytesReturned, uint32_t* error)
+{
+    uint32_t delayMs = 0;
+    bool result = true;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        *bytesReturned = 0;
+        uint32_t expected = legacyFamily ? driver::kLegacyRequestCode : driver::kRequestCode;
+        if (controlCode != expected) {
+            *error = kErrorInvalidFunction;
+            return false;
+        }
+        if (!in || !out || inSize < sizeof(driver::Header) || outSize != inSize) {
+            *error = kErrorInvalidParameter;
+            return false;
+        }
+        if (in != out)
+            memmove(out, in, inSize);
+        auto& request = *static_cast<driver::Header*>(out);
+        if (request.size != inSize) {
+            *error = kErrorInvalidParameter;
+            return false;
+        }
+        const auto* bytes = static_cast<const uint8_t*>(out);
+        log_.push_back({controlCode, request.code, std::vector<uint8_t>(bytes, bytes + inSize), 0});
+        if (log_.size() > kLogLimit)
+            log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
+        LoggedRequest& entry = log_.back();
+
+        uint32_t shortBy = 0;
+        for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
+            if (fault->code != -1 && fault->code != request.code)
+                continue;
+            Fault hit = *fault;
+            if (--fault->remaining <= 0)
+                faults_.erase(fault);
+            if (hit.kind == Fault::CallFails) {
+                *error = kErrorGenFailure;
+                return false;
+            }
+            if (hit.kind == Fault::Status) {
+                request.status = entry.status = hit.status;
+                *bytesReturned = inSize;
+                return true;
+            }
+            shortBy = hit.shortBy < inSize ? hit.shortBy : inSize;
+            break;
+        }
+        request.status = entry.status = handle(request);
+        *bytesReturned = inSize - shortBy;
+        if (request.code == driver::Digit)
+            delayMs = settings_.digitDelayMs;
+    }
+    if (delayMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    return result;
+}
+
+uint32_t VirtualCard::handle(driver::Header& request)
+{
+    if (request.code < 0 || request.code >= driver::kCodeCount)
+        return driver::kStatusNotSupported;
+    if (request.size != driver::kCodes[request.code].size)
+        return kStatusBadRequest;
+    switch (request.code) {
+    case driver::MapMemory: {
+        auto& map = reinterpret_cast<driver::MapMemoryRequest&>(request);
+        uint8_t* memory = frameMemoryLocked();
+        if (!memory)
+            return kStatusBadRequest;
+        map.mapInfo0 = settings_.mapInfo0;
+        map.frameMemory = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(memory));
+        map.frameMemorySize = settings_.frameMemorySize;
+        map.mapInfo3 = settings_.mapInfo3;
+        mapped_ = true;
+        return driver::kStatusOk;
+    }
+    case driver::UnmapMemory:
+        mapped_ = false;
+        return driver::kStatusOk;
+    case driver::CardInfo: {
+        auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
+        info.cardInfo0 = settings_.cardInfo0;
+        info.cardInfo1 = settings_.cardInfo1;
+        info.decoderType = settings_.decoderType;
+        return driver::kStatusOk;
+    }
+    default:
+        return driver::kStatusNotSupported;
+    }
+}
+
+namespace {
+
+struct Cards {
+    std::mutex mutex;
+    std::unique_ptr<VirtualCard> cards[kMaxCards];
+    int count = 1;
+    bool initialised = false;
+};
+
+Cards& cards()
+{
+    static Cards all;
+    return all;
+}
+
+void resetLocked(Cards& all)
+{
+    CardSettings settings = environmentSettings();
+    uint32_t count = 1;
+    if (readNumber("SAA7146_SIM_CARDS", count) && count >= 1 && count <= kMaxCards)
+        all.count = static_cast<int>(count);
+    else
+        all.count = 1;
+    for (int n = 0; n < kMaxCards; ++n) {
+        if (!all.cards[n])
+            all.cards[n].reset(new VirtualCard(n));
+        all.cards[n]->configure(settings);
+    }
+    all.initialised = true;
+}
+
+Cards& readyCards()
+{
+    Cards& all = cards();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    if (!all.initialised)
+        resetLocked(all);
+    return all;
+}
+
+} // namespace
+
+void reset()
+{
+    closeAllDevices();
+    Cards& all = cards();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    resetLocked(all);
+}
+
+void setCardCount(int count)
+{
+    Cards& all = readyCards();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    if (count >= 1 && count <= kMaxCards)
+        all.count = count;
+}
+
+int cardCount()
+{
+    Cards& all = readyCards();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    return all.count;
+}
+
+VirtualCard& card(int number)
+{
+    Cards& all = readyCards();
+    if (number < 0 || number >= kMaxCards)
+        number = 0;
+    return *all.cards[number];
+}
+
+} // namespace sim

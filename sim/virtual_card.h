@@ -1,0 +1,109 @@
+// The virtual card: a software card that answers the driver's request
+// protocol, so that every driver path of the library runs without hardware.
+//
+// Up to ten cards. Tests configure them through this interface; the tool and
+// the demo through the environment variables read by reset() (see README).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "card/driver_request.h"
+
+namespace sim {
+
+constexpr int kMaxCards = 10;
+
+struct CardSettings {
+    int32_t decoderType = 2;          // 2 SAA7110, 3 KS0127B
+    int32_t cardInfo0 = 0x0101;
+    int32_t cardInfo1 = 0x0002;
+    uint32_t frameMemorySize = 0x480000;
+    uint32_t mapInfo0 = 0x00000001;
+    uint32_t mapInfo3 = 0x00000000;
+    uint32_t boardId = 0x00010302;    // driver parameter 20
+    uint32_t boardType = 0;           // memory configuration
+    uint32_t captureOffset = 0;
+    uint32_t maskOffset = 0;
+    uint32_t outputOffset = 0;
+    uint32_t extraInfo = 0;
+    int32_t expanderAddress = 0x70;   // 0: no port expander on the bus
+    bool renderFrames = true;         // false: Digit leaves the frame memory alone
+    uint32_t digitDelayMs = 0;        // how long a Digit request blocks
+};
+
+// One request as the library sent it, and how the card answered.
+struct LoggedRequest {
+    uint32_t controlCode;
+    int32_t code;
+    std::vector<uint8_t> sent;
+    uint32_t status;
+};
+
+// A fault for the next matching requests.
+struct Fault {
+    enum Kind { Status, ShortCount, CallFails };
+    Kind kind = Status;
+    int32_t code = -1;       // request code to match, -1 any
+    uint32_t status = 1;     // Status: the status word answered
+    uint32_t shortBy = 4;    // ShortCount: bytes missing from the count returned
+    int remaining = 1;       // how many matching requests it hits
+};
+
+class VirtualCard {
+public:
+    explicit VirtualCard(int number);
+    VirtualCard(const VirtualCard&) = delete;
+    VirtualCard& operator=(const VirtualCard&) = delete;
+
+    CardSettings settings() const;
+    // Applies new settings and returns the card to its power-on state.
+    void configure(const CardSettings& settings);
+
+    void injectFault(const Fault& fault);
+    void clearFaults();
+
+    std::vector<LoggedRequest> requests() const;
+    size_t countRequests(int32_t code) const;
+    void clearRequests();
+
+    // The frame memory as MapMemory hands it out (allocated on first use).
+    uint8_t* frameMemory();
+    uint32_t frameMemorySize() const;
+    bool mapped() const;
+
+    // One device-control call on this card. False when the call itself fails
+    // (error receives the reason); the request's own outcome is in its status.
+    bool control(uint32_t controlCode, bool legacyFamily, void* in, uint32_t inSize, void* out,
+                 uint32_t outSize, uint32_t* bytesReturned, uint32_t* error);
+
+private:
+    uint32_t handle(driver::Header& request);
+    uint8_t* frameMemoryLocked();
+
+    const int number_;
+    mutable std::mutex mutex_;
+    CardSettings settings_;
+    std::vector<Fault> faults_;
+    std::vector<LoggedRequest> log_;
+    std::unique_ptr<uint8_t[]> frameMemory_;
+    uint32_t allocatedSize_ = 0;
+    bool mapped_ = false;
+};
+
+// Every card to the settings of the environment, all cards unmapped, no
+// device open, request logs and counters cleared. Call only while the library
+// has no card open.
+void reset();
+// How many cards answer (1..10).
+void setCardCount(int count);
+int cardCount();
+VirtualCard& card(int number);
+// The settings that reset() gives every card: the defaults above, changed by
+// the SAA7146_SIM_* environment variables.
+CardSettings environmentSettings();
+
+} // namespace sim

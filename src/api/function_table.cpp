@@ -1,0 +1,11 @@
+#include "api/function_table.h"
+
+DCardFunctions functionTable()
+{
+    DCardFunctions table{};
+    table.DCardInit = DCardInit;
+    table.DCardExit = DCardExit;
+    table.DCardGetDecoderType = DCardGetDecoderType;
+    table.DCardGetParamEx = DCardGetParamEx;
+    return table;
+}

@@ -1,0 +1,68 @@
+// One card slot: the connection to the card's driver, the open sequence that
+// identifies the card and brings it to a known state, the mapping of its frame
+// memory, and the card's own lock, which every card operation holds.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include <saa7146/dcard.h>
+
+#include "card/driver_request.h"
+#include "platform/platform.h"
+#include "support/semaphore.h"
+
+// The device value of a card open in test mode: there is no driver behind it.
+#define TEST_MODE_DEVICE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(1)))
+
+// Where the card's frame memory is mapped into the process.
+struct FrameMapping {
+    uint32_t mapInfo0;
+    uint8_t* frameMemory; // null while not mapped
+    uint32_t frameMemorySize;
+    uint32_t mapInfo3;
+};
+
+class DigitCard {
+public:
+    DigitCard();
+    ~DigitCard();
+    DigitCard(const DigitCard&) = delete;
+    DigitCard& operator=(const DigitCard&) = delete;
+
+    // The open sequence; 1 when the card is open and ready.
+    int open();
+    // Unmaps and closes the device; always 1.
+    int close();
+    bool isOpen() const { return device != INVALID_HANDLE_VALUE; }
+
+    // The caller holds cardLock.
+    int mapMemory();
+    int unmapMemory();
+    FrameMapping mapping() const;
+
+    int getDecoderType(int* out) const;
+
+    // I2C address of the port expander; 0x40 when the probe at open failed.
+    int32_t ioExpanderAddress = 0;
+    int32_t cardInfo[2] = {0, 0};
+    std::atomic<int32_t> decoderType{0};
+    // The card's copy of the memory configuration.
+    DCardMemoryConfig memoryConfig{};
+    SEMAPHORE cardLock{0};
+    HANDLE device = INVALID_HANDLE_VALUE;
+    int32_t cardNumber = 0;
+    bool displayDialog = false;
+
+private:
+    HANDLE openDevice();
+
+    // The kept MapMemory request; its reply is the mapping. Written under
+    // cardLock and mapLock_, so mapping() may read it under mapLock_ alone.
+    driver::MapMemoryRequest memoryMapRequest;
+    mutable std::mutex mapLock_;
+    // Whether device is the test-mode pseudo handle, fixed at open so that a
+    // later change of the test mode never closes a handle the card does not own.
+    bool pseudoDevice_ = false;
+};

@@ -1,0 +1,5 @@
+#include "card/switches.h"
+
+std::atomic<bool> testMode{false};
+std::atomic<bool> logEnabled{false};
+std::atomic<bool> legacyDriver{false};

@@ -1,0 +1,35 @@
+// Control of the Windows stand-in, for tests and tools. Library code never
+// calls this: it sees only the Windows API of winapi.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/posix/winapi.h"
+
+namespace standin {
+
+// The directory that stands in for the Windows directory, where a bare INI
+// file name is looked up: set here, else $SAA7146_WINDIR, else
+// $HOME/.saa7146/windows. An empty path returns to the environment's choice.
+void setWindowsDirectory(const std::string& path);
+std::string windowsDirectory();
+
+// The file that holds the registry: set here, else $SAA7146_REGISTRY, else
+// $HOME/.saa7146/registry.
+void setRegistryFile(const std::string& path);
+std::string registryFile();
+
+// Message boxes never wait: each is recorded and answered with the current
+// answer (IDOK unless set).
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+void setMessageBoxAnswer(int answer);
+std::vector<MessageBoxRecord> messageBoxes();
+void clearMessageBoxes();
+
+} // namespace standin

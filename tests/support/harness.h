@@ -1,0 +1,41 @@
+// What every card test starts from, the same on Linux (over the stand-in)
+// and under Wine: cards closed, virtual cards fresh, an INI file of the test's
+// own, OS=Windows_NT, and no message boxes seen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace harness {
+
+// Closes every card, resets the virtual cards (count cards answering),
+// empties the INI file and the messages seen.
+void resetAll(int cards = 1);
+void closeAllCards();
+
+// Writes a key of section Settings of SAA7146.INI.
+void writeIni(const char* key, const char* value);
+void writeIni(const char* key, int value);
+void clearIni();
+
+// The environment variable OS as the library sees it; null removes it.
+void setOs(const char* value);
+
+struct MessageBoxSeen {
+    std::string caption;
+    std::string text;
+};
+std::vector<MessageBoxSeen> messageBoxes();
+
+// A directory of the test process's own, removed at exit.
+std::string scratchDirectory();
+
+} // namespace harness
+
+class CardTest : public ::testing::Test {
+protected:
+    void SetUp() override { harness::resetAll(); }
+    void TearDown() override { harness::closeAllCards(); }
+};

@@ -1,0 +1,118 @@
+// 32-bit values in the registry through VRNREG, over the stand-in's store.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/posix/control.h"
+#include "platform/posix/file_store.h"
+#include "platform/posix/registry_store.h"
+#include "support/harness.h"
+#include "support/vrnreg.h"
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        harness::resetAll();
+        remove(standin::registryFile().c_str());
+        strcpy(reg.KeyPath, "Software\\Zemtra\\Orvik");
+        reg.RootKey = HKEY_CURRENT_USER;
+    }
+
+    VRNREG reg;
+};
+
+TEST_F(RegistryTest, AbsentValuesGiveTheDefaultAndZero)
+{
+    int32_t value = 0;
+    EXPECT_EQ(reg.get("Camera", 7, &value, nullptr), 0);
+    EXPECT_EQ(value, 7);
+    EXPECT_EQ(reg.get("Camera", 7, nullptr, nullptr), 0);
+}
+
+TEST_F(RegistryTest, PutThenGetUnderTheKeyAndItsSubkeys)
+{
+    EXPECT_EQ(reg.put("Camera", 3, nullptr), 1);
+    EXPECT_EQ(reg.put("Brightness", -5, "RegSet2"), 1);
+    int32_t value = 0;
+    EXPECT_EQ(reg.get("camera", 0, &value, nullptr), 1) << "value names compare case-blind";
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(reg.get("Brightness", 0, &value, "RegSet2"), 1);
+    EXPECT_EQ(value, -5);
+    EXPECT_EQ(reg.get("Brightness", 9, &value, "RegSet3"), 0);
+    EXPECT_EQ(value, 9);
+    EXPECT_EQ(reg.get("Brightness", 9, &value, nullptr), 0);
+
+    // Another key path sees nothing of it.
+    strcpy(reg.KeyPath, "Software\\Host");
+    EXPECT_EQ(reg.get("Camera", 1, &value, nullptr), 0);
+}
+
+TEST_F(RegistryTest, OtherValueTypesAreNotTaken)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Zemtra\\Orvik", 0, nullptr, 0,
+                              KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const BYTE text[] = "12";
+    ASSERT_EQ(RegSetValueExA(key, "CX", 0, REG_SZ, text, sizeof(text)), ERROR_SUCCESS);
+    RegCloseKey(key);
+    int32_t value = 0;
+    EXPECT_EQ(reg.get("CX", 768, &value, nullptr), 0);
+    EXPECT_EQ(value, 768);
+}
+
+TEST_F(RegistryTest, StoreSurvivesAsText)
+{
+    ASSERT_EQ(reg.put("Name \"quoted\" \\", 0x12345678, "RegSet0"), 1);
+    auto text = standin::readWholeFile(standin::registryFile());
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find("[HKEY_CURRENT_USER\\Software\\Zemtra\\Orvik\\RegSet0]"), std::string::npos);
+    EXPECT_NE(text->find("=dword:12345678"), std::string::npos);
+    standin::RegistryStore store = standin::RegistryStore::parse(*text);
+    EXPECT_EQ(store.serialize(), *text);
+    int32_t value = 0;
+    EXPECT_EQ(reg.get("Name \"quoted\" \\", 0, &value, "RegSet0"), 1);
+    EXPECT_EQ(value, 0x12345678);
+}
+
+TEST_F(RegistryTest, KeyPathsThatDoNotFitAreRefused)
+{
+    memset(reg.KeyPath, 'k', sizeof(reg.KeyPath)); // no terminator
+    EXPECT_EQ(reg.put("Camera", 1, nullptr), 0);
+    int32_t value = 0;
+    EXPECT_EQ(reg.get("Camera", 4, &value, nullptr), 0);
+    EXPECT_EQ(value, 4);
+}
+
+// A writer killed at any moment leaves a store that holds every value whole:
+// the old store or the new one, never a mixture or a cut file.
+TEST_F(RegistryTest, KilledWriterLeavesAWholeStore)
+{
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(reg.put(("Filler" + std::to_string(i)).c_str(), i, "RegSet9"), 1);
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int round = 0;; ++round)
+                reg.put("Counter", round, nullptr);
+        }
+        usleep(2000 + attempt * 1500);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        for (int i = 0; i < 40; ++i) {
+            int32_t value = -1;
+            ASSERT_EQ(reg.get(("Filler" + std::to_string(i)).c_str(), -1, &value, "RegSet9"), 1)
+                << "attempt " << attempt;
+            ASSERT_EQ(value, i);
+        }
+    }
+}
+
+} // namespace
