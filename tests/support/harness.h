@@ -29,8 +29,12 @@ struct MessageBoxSeen {
 };
 std::vector<MessageBoxSeen> messageBoxes();
 
-// A directory of the test process's own, removed at exit.
+// A directory of the test process's own.
 std::string scratchDirectory();
+
+// The system's part of resetAll: a fresh INI place and registry where the
+// system allows it, and no message boxes seen.
+void resetPlatform();
 
 } // namespace harness
 

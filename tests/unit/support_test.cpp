@@ -15,6 +15,18 @@
 
 namespace {
 
+void setVariable(const char* name, const char* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
 TEST(SemaphoreTest, HolderEntersAgainAndOthersWait)
 {
     SEMAPHORE lock(0);
@@ -97,10 +109,10 @@ TEST(LogTest, LinesGoToTheSinkOrTheLogFile)
     EXPECT_EQ(lines[0], "value 5 0x0070");
 
     std::string path = harness::scratchDirectory() + "/lines.log";
-    setenv("SAA7146_LOG", path.c_str(), 1);
+    setVariable("SAA7146_LOG", path.c_str());
     Log("first");
     Log("second %s", "line");
-    unsetenv("SAA7146_LOG");
+    setVariable("SAA7146_LOG", nullptr);
     std::ifstream file(path);
     std::string first, second;
     std::getline(file, first);

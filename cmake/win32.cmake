@@ -1,0 +1,52 @@
+# Windows i686 with mingw-w64: SAA7146.dll, its import library, and the
+# Windows test programs (run under Wine against the virtual card).
+
+# Nothing but the system DLLs beside the library: the C++ runtime, libgcc
+# and winpthreads are linked in.
+enable_language(ASM)
+
+set(SAA7146_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+add_library(saa7146_objects OBJECT ${SAA7146_LIBRARY_SOURCES})
+target_include_directories(saa7146_objects PUBLIC ${SAA7146_INCLUDE_DIRS})
+target_compile_definitions(saa7146_objects PRIVATE SAA7146_BUILDING_LIBRARY)
+
+# The module definition file: every export under its plain name, as an
+# alias of its decorated stdcall symbol; and a decorated twin from which the
+# import library for stdcall callers is made.
+set(SAA7146_DEF ${CMAKE_BINARY_DIR}/SAA7146.def)
+set(SAA7146_DECORATED_DEF ${CMAKE_BINARY_DIR}/SAA7146-decorated.def)
+set(def_text "LIBRARY SAA7146.dll\nEXPORTS\n")
+set(decorated_text "LIBRARY SAA7146.dll\nEXPORTS\n")
+foreach(line IN LISTS SAA7146_EXPORT_LINES)
+  string(REGEX MATCH "^([A-Za-z0-9_]+) ([0-9]+)" _ "${line}")
+  string(APPEND def_text "  ${CMAKE_MATCH_1} = ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
+  string(APPEND decorated_text "  ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
+endforeach()
+file(GENERATE OUTPUT ${SAA7146_DEF} CONTENT "${def_text}")
+file(GENERATE OUTPUT ${SAA7146_DECORATED_DEF} CONTENT "${decorated_text}")
+
+add_library(saa7146_dll SHARED $<TARGET_OBJECTS:saa7146_objects>
+            src/platform/win32/device_file.cpp ${SAA7146_DEF})
+target_include_directories(saa7146_dll PRIVATE ${SAA7146_INCLUDE_DIRS})
+target_compile_definitions(saa7146_dll PRIVATE SAA7146_BUILDING_LIBRARY)
+set_target_properties(saa7146_dll PROPERTIES OUTPUT_NAME SAA7146 PREFIX "" IMPORT_PREFIX ""
+                      IMPORT_SUFFIX ".ld.a")
+target_link_options(saa7146_dll PRIVATE ${SAA7146_STATIC_RUNTIME})
+
+# The import library for stdcall callers: _DCardInit@4 imports DCardInit.
+find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool dlltool REQUIRED)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/libSAA7146.a
+  COMMAND ${MINGW_DLLTOOL} -k -d ${SAA7146_DECORATED_DEF} -D SAA7146.dll
+          -l ${CMAKE_BINARY_DIR}/libSAA7146.a
+  DEPENDS ${SAA7146_DECORATED_DEF}
+  COMMENT "Import library libSAA7146.a")
+add_custom_target(saa7146_import_library ALL DEPENDS ${CMAKE_BINARY_DIR}/libSAA7146.a)
+add_dependencies(saa7146_import_library saa7146_dll)
+
+# The library's objects bound to the virtual card, for the test programs.
+add_library(saa7146_static STATIC $<TARGET_OBJECTS:saa7146_objects> ${SAA7146_SIM_SOURCES}
+            ${SAA7146_SIM_SEAM_SOURCES})
+target_include_directories(saa7146_static PUBLIC ${SAA7146_INCLUDE_DIRS})
+target_compile_definitions(saa7146_static PUBLIC SAA7146_STATIC)

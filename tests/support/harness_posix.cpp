@@ -1,0 +1,56 @@
+// The harness over the stand-in: a scratch Windows directory and registry,
+// and the message boxes it recorded.
+#include "support/harness.h"
+
+#include <cstdlib>
+#include <ftw.h>
+#include <unistd.h>
+
+#include "platform/posix/control.h"
+
+namespace harness {
+
+namespace {
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return remove(path);
+}
+
+void removeScratch()
+{
+    nftw(scratchDirectory().c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+} // namespace
+
+std::string scratchDirectory()
+{
+    // A plain array: it must outlive the exit handler that removes it.
+    static char directory[] = "/tmp/saa7146-tests-XXXXXX";
+    static bool made = [] {
+        if (!mkdtemp(directory))
+            return false;
+        atexit(removeScratch);
+        return true;
+    }();
+    return made ? directory : "/tmp";
+}
+
+void resetPlatform()
+{
+    standin::setWindowsDirectory(scratchDirectory() + "/windows");
+    standin::setRegistryFile(scratchDirectory() + "/registry");
+    standin::clearMessageBoxes();
+    standin::setMessageBoxAnswer(IDOK);
+}
+
+std::vector<MessageBoxSeen> messageBoxes()
+{
+    std::vector<MessageBoxSeen> seen;
+    for (const auto& box : standin::messageBoxes())
+        seen.push_back({box.caption, box.text});
+    return seen;
+}
+
+} // namespace harness

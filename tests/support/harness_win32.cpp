@@ -1,0 +1,100 @@
+// The harness under Wine: the real Windows directory holds SAA7146.INI, and
+// a watcher thread answers every message box of the process with OK and
+// records it.
+#include "support/harness.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace harness {
+
+namespace {
+
+struct Watcher {
+    std::mutex mutex;
+    std::vector<MessageBoxSeen> seen;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+
+    ~Watcher()
+    {
+        stop = true;
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+Watcher& watcher();
+
+BOOL CALLBACK answerBox(HWND window, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (process != GetCurrentProcessId() || strcmp(className, "#32770") != 0 ||
+        !IsWindowVisible(window))
+        return TRUE;
+    MessageBoxSeen box;
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    box.caption = text;
+    text[0] = '\0';
+    GetDlgItemTextA(window, 0xFFFF, text, sizeof(text));
+    box.text = text;
+    // The message box turns "\n" into the line break it shows.
+    for (size_t at; (at = box.text.find("\r\n")) != std::string::npos;)
+        box.text.replace(at, 2, "\n");
+    {
+        std::lock_guard<std::mutex> hold(watcher().mutex);
+        watcher().seen.push_back(box);
+    }
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+Watcher& watcher()
+{
+    static Watcher instance;
+    static std::once_flag started;
+    std::call_once(started, [] {
+        instance.thread = std::thread([] {
+            while (!instance.stop) {
+                EnumWindows(answerBox, 0);
+                Sleep(10);
+            }
+        });
+    });
+    return instance;
+}
+
+} // namespace
+
+std::string scratchDirectory()
+{
+    static std::string directory = [] {
+        char base[MAX_PATH];
+        GetTempPathA(sizeof(base), base);
+        std::string made = std::string(base) + "saa7146-tests-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(made.c_str(), nullptr);
+        return made;
+    }();
+    return directory;
+}
+
+void resetPlatform()
+{
+    std::lock_guard<std::mutex> hold(watcher().mutex);
+    watcher().seen.clear();
+}
+
+std::vector<MessageBoxSeen> messageBoxes()
+{
+    std::lock_guard<std::mutex> hold(watcher().mutex);
+    return watcher().seen;
+}
+
+} // namespace harness

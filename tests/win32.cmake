@@ -1,0 +1,49 @@
+# The Windows test programs, run under Wine (the toolchain's emulator) in a
+# prefix of the build directory's own.
+set(googletest_source /usr/src/googletest)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -Wno-error)
+target_compile_options(gtest_main PRIVATE -Wno-error)
+
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(WINE_ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};WINEDEBUG=-all")
+add_test(NAME wine_prefix
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/win32/prepare-wineprefix.sh ${WINE_PREFIX})
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+
+# The library's unit and integration tests against the virtual card.
+add_executable(saa7146_tests
+  support/harness.cpp
+  support/harness_win32.cpp
+  unit/support_test.cpp
+  integration/card_table_test.cpp
+  integration/request_layer_test.cpp
+  integration/settings_test.cpp
+)
+target_link_libraries(saa7146_tests PRIVATE saa7146_static gtest gtest_main)
+target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_options(saa7146_tests PRIVATE ${SAA7146_STATIC_RUNTIME})
+add_test(NAME saa7146_tests COMMAND saa7146_tests)
+
+# The shipped DLL as a caller sees it: exports, calling convention, record
+# layouts, test mode end to end.
+set(expected_exports "")
+foreach(line IN LISTS SAA7146_EXPORT_LINES)
+  string(REGEX MATCH "^([A-Za-z0-9_]+) ([0-9]+)" _ "${line}")
+  string(APPEND expected_exports "    {\"${CMAKE_MATCH_1}\", ${CMAKE_MATCH_2}},\n")
+endforeach()
+file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/expected_exports.h
+     CONTENT "// Generated from src/api/exports.txt.\n${expected_exports}")
+add_executable(dll_abi_test win32/dll_abi_test.cpp win32/stack_check.S win32/layout_c.c)
+target_include_directories(dll_abi_test PRIVATE ${CMAKE_SOURCE_DIR}/include
+                           ${CMAKE_CURRENT_BINARY_DIR})
+target_link_libraries(dll_abi_test PRIVATE gtest)
+target_link_options(dll_abi_test PRIVATE ${SAA7146_STATIC_RUNTIME})
+add_dependencies(dll_abi_test saa7146_dll)
+add_test(NAME dll_abi_test COMMAND dll_abi_test $<TARGET_FILE:saa7146_dll>)
+
+set_tests_properties(saa7146_tests dll_abi_test PROPERTIES ENVIRONMENT "${WINE_ENVIRONMENT}"
+                     FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE)

@@ -1,0 +1,241 @@
+// SAA7146.dll as a Windows caller meets it: loaded with LoadLibraryA, its
+// functions found by their plain names, called through pointers typed by the
+// public header. Run as: dll_abi_test <path of SAA7146.dll>
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include <saa7146/dcard.h>
+
+extern "C" int stackCheckedCall(const void* function, const unsigned* words, int count);
+extern "C" void layoutSeenFromC(unsigned* out);
+
+namespace {
+
+struct Export {
+    const char* name;
+    int argumentBytes;
+};
+
+const Export kExpected[] = {
+#include "expected_exports.h"
+};
+
+HMODULE dll = nullptr;
+std::string dllPath;
+
+template <class R, class... A> constexpr int arity(R(DCARD_CALL*)(A...))
+{
+    return static_cast<int>(sizeof...(A));
+}
+
+// Every function of the header that the DLL exports, with the number of
+// arguments its declaration takes.
+struct Declared {
+    const char* name;
+    int arguments;
+};
+#define DECLARED(function) {#function, arity(static_cast<decltype(&function)>(nullptr))}
+const Declared kDeclared[] = {
+    DECLARED(DCardInit),
+    DECLARED(DCardExit),
+    DECLARED(DCardGetParam),
+    DECLARED(DCardGetParamEx),
+    DECLARED(DCardGetDecoderType),
+    DECLARED(DCardGetFunctions),
+};
+#undef DECLARED
+
+template <class Function> Function find(const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+const IMAGE_DATA_DIRECTORY& directory(int which)
+{
+    auto base = reinterpret_cast<const BYTE*>(dll);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    return nt->OptionalHeader.DataDirectory[which];
+}
+
+std::vector<std::string> exportedNames()
+{
+    auto base = reinterpret_cast<const BYTE*>(dll);
+    const IMAGE_DATA_DIRECTORY& entry = directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    std::vector<std::string> names;
+    if (!entry.VirtualAddress)
+        return names;
+    auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
+    auto nameTable = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        names.emplace_back(reinterpret_cast<const char*>(base + nameTable[i]));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> importedModules()
+{
+    auto base = reinterpret_cast<const BYTE*>(dll);
+    const IMAGE_DATA_DIRECTORY& entry = directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+    std::vector<std::string> modules;
+    auto import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + entry.VirtualAddress);
+    for (; entry.VirtualAddress && import->Name; ++import) {
+        std::string name = reinterpret_cast<const char*>(base + import->Name);
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return static_cast<char>(tolower(static_cast<unsigned char>(c))); });
+        modules.push_back(name);
+    }
+    return modules;
+}
+
+int CDECL cdeclTwo(int a, int b)
+{
+    return a + b;
+}
+
+TEST(DllAbiTest, ExportsExactlyThePlainNames)
+{
+    std::vector<std::string> expected;
+    for (const Export& e : kExpected)
+        expected.emplace_back(e.name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(exportedNames(), expected);
+    for (const std::string& name : exportedNames())
+        EXPECT_EQ(name.find('@'), std::string::npos) << name;
+    for (const Export& e : kExpected)
+        EXPECT_NE(GetProcAddress(dll, e.name), nullptr) << e.name;
+    EXPECT_EQ(GetProcAddress(dll, "DCardGetCameraRecord"), nullptr);
+    EXPECT_EQ(GetProcAddress(dll, "DCardInit@4"), nullptr);
+    EXPECT_EQ(GetProcAddress(dll, "_DCardInit@4"), nullptr);
+}
+
+TEST(DllAbiTest, HeaderDeclaresWhatTheDllExports)
+{
+    ASSERT_EQ(sizeof(kDeclared) / sizeof(kDeclared[0]), sizeof(kExpected) / sizeof(kExpected[0]));
+    for (const Export& e : kExpected) {
+        auto declared = std::find_if(std::begin(kDeclared), std::end(kDeclared),
+                                     [&](const Declared& d) { return strcmp(d.name, e.name) == 0; });
+        ASSERT_NE(declared, std::end(kDeclared)) << e.name << " is not declared in the header";
+        EXPECT_EQ(declared->arguments * 4, e.argumentBytes) << e.name;
+    }
+}
+
+// Each function removes exactly the arguments its declaration has: called
+// with zero words (null pointers, handle 0), which every function refuses.
+TEST(DllAbiTest, EveryFunctionRemovesItsArguments)
+{
+    const unsigned zeros[16] = {};
+    const unsigned minusOne[16] = {0xFFFFFFFFu};
+    for (const Declared& d : kDeclared) {
+        const void* function = reinterpret_cast<const void*>(GetProcAddress(dll, d.name));
+        ASSERT_NE(function, nullptr) << d.name;
+        const unsigned* words = strcmp(d.name, "DCardInit") == 0 ? minusOne : zeros;
+        for (int round = 0; round < 100; ++round)
+            ASSERT_EQ(stackCheckedCall(function, words, d.arguments), 0) << d.name;
+    }
+}
+
+// The check itself: a wrong argument count or a C-convention pointer shows.
+TEST(DllAbiTest, WrongConventionIsCaught)
+{
+    const unsigned words[2] = {1, 2};
+    EXPECT_EQ(stackCheckedCall(reinterpret_cast<const void*>(&cdeclTwo), words, 2), 8);
+    const void* exitFunction = reinterpret_cast<const void*>(GetProcAddress(dll, "DCardExit"));
+    EXPECT_EQ(stackCheckedCall(exitFunction, words, 2), 4);
+}
+
+TEST(DllAbiTest, RecordLayoutsAreTheSameInCAndCxx)
+{
+    const unsigned expected[10] = {22, 18, 28, 56, 44, 52, 24, 40, 128, 100};
+    const unsigned fromCxx[10] = {sizeof(DCardParam),
+                                  offsetof(DCardParam, mapInfo3),
+                                  sizeof(DCardFrameMode),
+                                  sizeof(DCardRegInfo),
+                                  offsetof(DCardRegInfo, scale),
+                                  offsetof(DCardRegInfo, isBoolean),
+                                  sizeof(DCardMemoryConfig),
+                                  sizeof(DCardCameraRecord),
+                                  sizeof(DCardFunctions),
+                                  offsetof(DCardFunctions, DCardGetCameraRecord)};
+    unsigned fromC[10] = {};
+    layoutSeenFromC(fromC);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(fromCxx[i], expected[i]) << i;
+        EXPECT_EQ(fromC[i], expected[i]) << i;
+    }
+}
+
+TEST(DllAbiTest, NeedsOnlySystemLibraries)
+{
+    const char* system[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
+                            "msvcrt.dll"};
+    for (const std::string& module : importedModules())
+        EXPECT_NE(std::find(std::begin(system), std::end(system), module), std::end(system))
+            << module;
+}
+
+class TestModeThroughTheDll : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        find<DCardExitFn>("DCardExit")(1);
+        WritePrivateProfileStringA("Settings", nullptr, nullptr, "SAA7146.INI");
+    }
+};
+
+TEST_F(TestModeThroughTheDll, OpensCardZeroWithoutADriver)
+{
+    ASSERT_TRUE(WritePrivateProfileStringA("Settings", "Debug", "1", "SAA7146.INI"));
+    ASSERT_TRUE(WritePrivateProfileStringA("Settings", "DisplayDialog", "0", "SAA7146.INI"));
+    char path[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryA(path, sizeof(path)), 0u);
+    strcat(path, "\\SAA7146.INI");
+    EXPECT_NE(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES) << path;
+
+    auto init = find<DCardInitFn>("DCardInit");
+    auto exit = find<DCardExitFn>("DCardExit");
+    auto decoder = find<DCardGetDecoderTypeFn>("DCardGetDecoderType");
+    auto param = find<DCardGetParamExFn>("DCardGetParamEx");
+    EXPECT_EQ(init(1), 0) << "test mode serves card 0 only";
+    ASSERT_EQ(init(0), 1);
+    int type = 0;
+    EXPECT_EQ(decoder(1, &type), 1);
+    EXPECT_EQ(type, 2);
+    DCardParam record = {};
+    record.size = sizeof(record);
+    ASSERT_EQ(param(1, &record), 1);
+    EXPECT_EQ(record.frameMemory, 0u);
+    EXPECT_EQ(record.frameMemorySize, 0x480000u);
+    EXPECT_EQ(exit(1), 1);
+    EXPECT_EQ(exit(1), 0);
+
+    // Without test mode the card needs its driver, and Wine has none.
+    ASSERT_TRUE(WritePrivateProfileStringA("Settings", "Debug", "0", "SAA7146.INI"));
+    EXPECT_EQ(init(0), 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: dll_abi_test <path of SAA7146.dll>\n");
+        return 2;
+    }
+    dllPath = argv[1];
+    dll = LoadLibraryA(dllPath.c_str());
+    if (!dll) {
+        fprintf(stderr, "cannot load %s (error %lu)\n", dllPath.c_str(), GetLastError());
+        return 1;
+    }
+    int result = RUN_ALL_TESTS();
+    FreeLibrary(dll);
+    return result;
+}
