@@ -43,6 +43,10 @@ target_include_directories(dll_abi_test PRIVATE ${CMAKE_SOURCE_DIR}/include
 target_link_libraries(dll_abi_test PRIVATE gtest)
 target_link_options(dll_abi_test PRIVATE ${SAA7146_STATIC_RUNTIME})
 add_dependencies(dll_abi_test saa7146_dll)
+# Every call's stack adjustments done at the call, so the stack pointer can be
+# compared across it.
+set_source_files_properties(win32/dll_abi_test.cpp PROPERTIES COMPILE_OPTIONS
+                            "-fno-omit-frame-pointer;-fno-defer-pop")
 add_test(NAME dll_abi_test COMMAND dll_abi_test $<TARGET_FILE:saa7146_dll>)
 
 set_tests_properties(saa7146_tests dll_abi_test PROPERTIES ENVIRONMENT "${WINE_ENVIRONMENT}"

@@ -34,13 +34,42 @@ template <class R, class... A> constexpr int arity(R(DCARD_CALL*)(A...))
     return static_cast<int>(sizeof...(A));
 }
 
+// How far the stack pointer moved across one call through a typed pointer:
+// 0 when the pointer's convention and argument list match the function's.
+// (This file is built with a frame pointer and without deferred pops, so
+// the compiler's own stack adjustments are finished at each end.)
+template <class Function, class... A> __attribute__((noinline)) int stackMoved(Function f, A... args)
+{
+    uintptr_t before, after;
+    asm volatile("movl %%esp, %0" : "=r"(before)::"memory");
+    f(args...);
+    asm volatile("movl %%esp, %0" : "=r"(after)::"memory");
+    return static_cast<int>(after - before);
+}
+
+// A call with every argument zero (null pointers, handle 0), which every
+// function refuses; DCardInit gets -1, a card number it refuses.
+template <class R, class... A> int callRefused(R(DCARD_CALL* f)(A...), bool isInit)
+{
+    if (isInit)
+        return stackMoved(f, A(-1)...);
+    return stackMoved(f, A()...);
+}
+
 // Every function of the header that the DLL exports, with the number of
-// arguments its declaration takes.
+// arguments its declaration takes and a call through a pointer of its type.
 struct Declared {
     const char* name;
     int arguments;
+    int (*typedCall)(FARPROC function);
 };
-#define DECLARED(function) {#function, arity(static_cast<decltype(&function)>(nullptr))}
+#define DECLARED(function)                                                                  \
+    {                                                                                       \
+        #function, arity(static_cast<decltype(&function)>(nullptr)), [](FARPROC f) {        \
+            return callRefused(reinterpret_cast<decltype(&function)>(reinterpret_cast<void*>(f)), \
+                               strcmp(#function, "DCardInit") == 0);                        \
+        }                                                                                   \
+    }
 const Declared kDeclared[] = {
     DECLARED(DCardInit),
     DECLARED(DCardExit),
@@ -126,28 +155,36 @@ TEST(DllAbiTest, HeaderDeclaresWhatTheDllExports)
     }
 }
 
-// Each function removes exactly the arguments its declaration has: called
-// with zero words (null pointers, handle 0), which every function refuses.
+// Each function removes exactly the arguments its declaration has, and a
+// call through a pointer of its declared type leaves the stack as it was:
+// called with arguments that every function refuses.
 TEST(DllAbiTest, EveryFunctionRemovesItsArguments)
 {
     const unsigned zeros[16] = {};
     const unsigned minusOne[16] = {0xFFFFFFFFu};
     for (const Declared& d : kDeclared) {
-        const void* function = reinterpret_cast<const void*>(GetProcAddress(dll, d.name));
+        FARPROC function = GetProcAddress(dll, d.name);
         ASSERT_NE(function, nullptr) << d.name;
         const unsigned* words = strcmp(d.name, "DCardInit") == 0 ? minusOne : zeros;
-        for (int round = 0; round < 100; ++round)
-            ASSERT_EQ(stackCheckedCall(function, words, d.arguments), 0) << d.name;
+        for (int round = 0; round < 100; ++round) {
+            ASSERT_EQ(stackCheckedCall(reinterpret_cast<const void*>(function), words, d.arguments), 0)
+                << d.name;
+            ASSERT_EQ(d.typedCall(function), 0) << d.name;
+        }
     }
 }
 
-// The check itself: a wrong argument count or a C-convention pointer shows.
+// The checks themselves: a wrong argument count, or a pointer typed with
+// the C convention, shows.
 TEST(DllAbiTest, WrongConventionIsCaught)
 {
     const unsigned words[2] = {1, 2};
     EXPECT_EQ(stackCheckedCall(reinterpret_cast<const void*>(&cdeclTwo), words, 2), 8);
-    const void* exitFunction = reinterpret_cast<const void*>(GetProcAddress(dll, "DCardExit"));
-    EXPECT_EQ(stackCheckedCall(exitFunction, words, 2), 4);
+    FARPROC exitFunction = GetProcAddress(dll, "DCardExit");
+    EXPECT_EQ(stackCheckedCall(reinterpret_cast<const void*>(exitFunction), words, 2), 4);
+    using CdeclExit = int(CDECL*)(int);
+    EXPECT_EQ(stackMoved(reinterpret_cast<CdeclExit>(reinterpret_cast<void*>(exitFunction)), 0), 4)
+        << "the callee removed its argument and the caller removed it again";
 }
 
 TEST(DllAbiTest, RecordLayoutsAreTheSameInCAndCxx)
