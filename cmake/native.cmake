@@ -16,6 +16,10 @@ target_include_directories(saa7146_static PUBLIC ${SAA7146_INCLUDE_DIRS})
 target_compile_definitions(saa7146_static PUBLIC SAA7146_STATIC)
 target_link_libraries(saa7146_static PUBLIC Threads::Threads)
 
+if(SAA7146_FUZZ)
+  return() # the fuzz targets link the archive; the shared library has no place there
+endif()
+
 # The shared library exports the card interface only.
 add_library(saa7146 SHARED $<TARGET_OBJECTS:saa7146_objects>)
 target_include_directories(saa7146 PUBLIC ${CMAKE_SOURCE_DIR}/include)

@@ -2,9 +2,14 @@
 set(SAA7146_LIBRARY_SOURCES
   src/api/card_api.cpp
   src/api/card_table.cpp
+  src/api/digit_api.cpp
   src/api/function_table.cpp
   src/api/settings.cpp
   src/card/digit_card.cpp
+  src/card/digitize.cpp
+  src/card/frame_modes.cpp
+  src/card/second_camera.cpp
+  src/card/test_frame.cpp
   src/card/driver_request.cpp
   src/card/switches.cpp
   src/card/test_sources.cpp
@@ -16,6 +21,7 @@ set(SAA7146_LIBRARY_SOURCES
 
 # The stand-in for Windows on Linux.
 set(SAA7146_STANDIN_SOURCES
+  src/platform/posix/crt_files.cpp
   src/platform/posix/file_store.cpp
   src/platform/posix/files.cpp
   src/platform/posix/message_box.cpp
@@ -29,6 +35,7 @@ set(SAA7146_STANDIN_SOURCES
 # The virtual card, and the device-file seam bound to it.
 set(SAA7146_SIM_SOURCES
   sim/device_files.cpp
+  sim/frames.cpp
   sim/virtual_card.cpp
 )
 set(SAA7146_SIM_SEAM_SOURCES sim/device_file_backend.cpp)

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "device_files.h"
+#include "frames.h"
 
 namespace sim {
 
@@ -56,8 +57,6 @@ CardSettings environmentSettings()
     return settings;
 }
 
-VirtualCard::VirtualCard(int number) : number_(number) {}
-
 CardSettings VirtualCard::settings() const
 {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -71,6 +70,7 @@ void VirtualCard::configure(const CardSettings& settings)
     faults_.clear();
     log_.clear();
     mapped_ = false;
+    memset(frameCounters_, 0, sizeof(frameCounters_));
     if (allocatedSize_ != settings.frameMemorySize) {
         frameMemory_.reset();
         allocatedSize_ = 0;
@@ -133,6 +133,14 @@ uint32_t VirtualCard::frameMemorySize() const
     return settings_.frameMemorySize;
 }
 
+uint32_t VirtualCard::framesDigitized(int camera) const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (camera < 0 || camera >= kMaxCards)
+        return 0;
+    return frameCounters_[camera + 1];
+}
+
 bool VirtualCard::mapped() const
 {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -163,11 +171,16 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
             *error = kErrorInvalidParameter;
             return false;
         }
-        const auto* bytes = static_cast<const uint8_t*>(out);
-        log_.push_back({controlCode, request.code, std::vector<uint8_t>(bytes, bytes + inSize), 0});
-        if (log_.size() > kLogLimit)
-            log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
-        LoggedRequest& entry = log_.back();
+        LoggedRequest unlogged;
+        LoggedRequest* logged = &unlogged;
+        if (settings_.logRequests) {
+            const auto* bytes = static_cast<const uint8_t*>(out);
+            if (log_.size() >= kLogLimit)
+                log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
+            log_.push_back({controlCode, request.code, std::vector<uint8_t>(bytes, bytes + inSize), 0});
+            logged = &log_.back();
+        }
+        LoggedRequest& entry = *logged;
 
         uint32_t shortBy = 0;
         for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
@@ -188,7 +201,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
             shortBy = hit.shortBy < inSize ? hit.shortBy : inSize;
             break;
         }
-        request.status = entry.status = handle(request);
+        request.status = entry.status = handle(request, legacyFamily);
         *bytesReturned = inSize - shortBy;
         if (request.code == driver::Digit)
             delayMs = settings_.digitDelayMs;
@@ -198,7 +211,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
     return result;
 }
 
-uint32_t VirtualCard::handle(driver::Header& request)
+uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
 {
     if (request.code < 0 || request.code >= driver::kCodeCount)
         return driver::kStatusNotSupported;
@@ -220,6 +233,8 @@ uint32_t VirtualCard::handle(driver::Header& request)
     case driver::UnmapMemory:
         mapped_ = false;
         return driver::kStatusOk;
+    case driver::Digit:
+        return digit(reinterpret_cast<driver::DigitRequest&>(request), legacyFamily);
     case driver::CardInfo: {
         auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
         info.cardInfo0 = settings_.cardInfo0;
@@ -230,6 +245,43 @@ uint32_t VirtualCard::handle(driver::Header& request)
     default:
         return driver::kStatusNotSupported;
     }
+}
+
+// The older family writes the frame into the caller's buffer; the newer one
+// into the frame memory at the capture offset, where a second camera of a
+// board of type 0x200 leaves its two planes instead.
+uint32_t VirtualCard::digit(driver::DigitRequest& request, bool legacyFamily)
+{
+    int camera = request.camera;
+    uint32_t frame = 0;
+    if (camera >= 0 && camera <= kMaxCards)
+        frame = frameCounters_[camera]++;
+    if (!settings_.renderFrames)
+        return driver::kStatusOk;
+    FrameFormat format{request.width, request.height, request.bitsPerPixel, request.rgb != 0};
+    uint32_t shownCamera = camera > 0 ? uint32_t(camera - 1) : 0;
+    if (legacyFamily) {
+        auto* buffer = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(request.buffer));
+        if (buffer && frameSize(format) == request.frameBytes)
+            renderPattern(format, shownCamera, frame, buffer);
+        return driver::kStatusOk;
+    }
+    uint8_t* memory = frameMemoryLocked();
+    uint64_t room = memory && settings_.captureOffset <= settings_.frameMemorySize
+                        ? settings_.frameMemorySize - settings_.captureOffset
+                        : 0;
+    int32_t lines = request.height < 0 ? -request.height : request.height;
+    if (settings_.boardType == 0x200 && camera >= 2) {
+        uint64_t planes = 3ull * uint64_t(request.width > 0 ? request.width : 0) * uint64_t(lines);
+        if (planes && planes <= room)
+            renderSecondCameraPlanes(request.width, lines, shownCamera, frame,
+                                     memory + settings_.captureOffset);
+        return driver::kStatusOk;
+    }
+    uint64_t size = frameSize(format);
+    if (size && size <= room)
+        renderPattern(format, shownCamera, frame, memory + settings_.captureOffset);
+    return driver::kStatusOk;
 }
 
 namespace {
@@ -257,7 +309,7 @@ void resetLocked(Cards& all)
         all.count = 1;
     for (int n = 0; n < kMaxCards; ++n) {
         if (!all.cards[n])
-            all.cards[n].reset(new VirtualCard(n));
+            all.cards[n].reset(new VirtualCard());
         all.cards[n]->configure(settings);
     }
     all.initialised = true;

@@ -33,6 +33,7 @@ struct CardSettings {
     int32_t expanderAddress = 0x70;   // 0: no port expander on the bus
     bool renderFrames = true;         // false: Digit leaves the frame memory alone
     uint32_t digitDelayMs = 0;        // how long a Digit request blocks
+    bool logRequests = true;          // keep every request for requests()
 };
 
 // One request as the library sent it, and how the card answered.
@@ -55,7 +56,7 @@ struct Fault {
 
 class VirtualCard {
 public:
-    explicit VirtualCard(int number);
+    VirtualCard() = default;
     VirtualCard(const VirtualCard&) = delete;
     VirtualCard& operator=(const VirtualCard&) = delete;
 
@@ -72,6 +73,8 @@ public:
 
     // The frame memory as MapMemory hands it out (allocated on first use).
     uint8_t* frameMemory();
+    // How many frames a camera (0-based) has digitized; the next frame's number.
+    uint32_t framesDigitized(int camera) const;
     uint32_t frameMemorySize() const;
     bool mapped() const;
 
@@ -81,10 +84,10 @@ public:
                  uint32_t outSize, uint32_t* bytesReturned, uint32_t* error);
 
 private:
-    uint32_t handle(driver::Header& request);
+    uint32_t handle(driver::Header& request, bool legacyFamily);
+    uint32_t digit(driver::DigitRequest& request, bool legacyFamily);
     uint8_t* frameMemoryLocked();
 
-    const int number_;
     mutable std::mutex mutex_;
     CardSettings settings_;
     std::vector<Fault> faults_;
@@ -92,6 +95,7 @@ private:
     std::unique_ptr<uint8_t[]> frameMemory_;
     uint32_t allocatedSize_ = 0;
     bool mapped_ = false;
+    uint32_t frameCounters_[kMaxCards + 1] = {};
 };
 
 // Every card to the settings of the environment, all cards unmapped, no

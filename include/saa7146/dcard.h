@@ -216,6 +216,16 @@ DCARD_API int DCARD_CALL DCardGetParamEx(int handle, DCardParam* record);
 DCARD_API int DCARD_CALL DCardGetDecoderType(int handle, int* type);
 DCARD_API int DCARD_CALL DCardGetFunctions(DCardFunctions* table);
 
+/* Digitizing. A frame is packed: width x height x bytes per pixel, no filler
+ * at line ends. flip non-zero asks for a bottom-up frame. *bytesOut receives
+ * the bytes delivered (0 without a buffer). */
+DCARD_API int DCARD_CALL DCardGetMode(int handle, int mode, DCardFrameMode* record);
+DCARD_API int DCARD_CALL DCardDigit(int handle, int camera, int mode, void* buffer,
+                                    uint32_t bufferLength, uint32_t* bytesOut, int flip);
+DCARD_API int DCARD_CALL DCardDigitEx(int handle, int camera, int width, int height,
+                                      int bitsPerPixel, int colourType, void* buffer,
+                                      uint32_t bufferLength, uint32_t* bytesOut, int flip);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,9 @@ DCardFunctions functionTable()
     DCardFunctions table{};
     table.DCardInit = DCardInit;
     table.DCardExit = DCardExit;
+    table.DCardGetMode = DCardGetMode;
+    table.DCardDigit = DCardDigit;
+    table.DCardDigitEx = DCardDigitEx;
     table.DCardGetDecoderType = DCardGetDecoderType;
     table.DCardGetParamEx = DCardGetParamEx;
     return table;

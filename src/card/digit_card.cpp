@@ -62,6 +62,11 @@ int DigitCard::open()
         cardInfo[1] = info.cardInfo1;
         decoderType = info.decoderType;
     }
+
+    // Both cameras start from a known digitizing state: an empty frame each.
+    uint32_t ignored = 0;
+    digitEx(1, 0, 0, 8, DCARD_COLOUR_YUV422, nullptr, 0x36000, &ignored, 0);
+    digitEx(0, 0, 0, 8, DCARD_COLOUR_YUV422, nullptr, 0x36000, &ignored, 0);
     return 1;
 }
 

@@ -44,6 +44,13 @@ public:
 
     int getDecoderType(int* out) const;
 
+    // One frame of a mode (0..27) into buffer; 1 with *bytesOut set.
+    int digit(int camera, int mode, void* buffer, uint32_t bufferLength, uint32_t* bytesOut,
+              int flip);
+    // One frame of a free format into buffer; 1 with *bytesOut set.
+    int digitEx(int camera, int width, int height, int bitsPerPixel, int colourType, void* buffer,
+                uint32_t bufferLength, uint32_t* bytesOut, int flip);
+
     // I2C address of the port expander; 0x40 when the probe at open failed.
     int32_t ioExpanderAddress = 0;
     int32_t cardInfo[2] = {0, 0};
@@ -56,7 +63,9 @@ public:
     bool displayDialog = false;
 
 private:
+    struct DigitJob;
     HANDLE openDevice();
+    int runDigit(const DigitJob& job, uint32_t* bytesOut);
 
     // The kept MapMemory request; its reply is the mapping. Written under
     // cardLock and mapLock_, so mapping() may read it under mapLock_ alone.

@@ -77,6 +77,9 @@ const Declared kDeclared[] = {
     DECLARED(DCardGetParamEx),
     DECLARED(DCardGetDecoderType),
     DECLARED(DCardGetFunctions),
+    DECLARED(DCardGetMode),
+    DECLARED(DCardDigit),
+    DECLARED(DCardDigitEx),
 };
 #undef DECLARED
 

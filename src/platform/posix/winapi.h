@@ -82,7 +82,27 @@ typedef void* LPOVERLAPPED;
 #define REG_CREATED_NEW_KEY 1u
 #define REG_OPENED_EXISTING_KEY 2u
 
+// Low-level files of the C runtime, with its flag values.
+#define _O_RDONLY 0x0000
+#define _O_WRONLY 0x0001
+#define _O_RDWR 0x0002
+#define _O_APPEND 0x0008
+#define _O_CREAT 0x0100
+#define _O_TRUNC 0x0200
+#define _O_EXCL 0x0400
+#define _O_TEXT 0x4000
+#define _O_BINARY 0x8000
+#define _S_IREAD 0x0100
+#define _S_IWRITE 0x0080
+
 extern "C" {
+
+// The C runtime's low-level files. Names are Windows paths: "\" separates,
+// and a drive prefix ("C:") is dropped, so C:\frames is /frames.
+int _open(const char* path, int flags, ...);
+int _read(int file, void* buffer, unsigned int count);
+int _write(int file, const void* buffer, unsigned int count);
+int _close(int file);
 
 // Errors and time.
 void WINAPI SetLastError(DWORD error);
