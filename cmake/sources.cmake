@@ -4,6 +4,7 @@ set(SAA7146_LIBRARY_SOURCES
   src/api/card_table.cpp
   src/api/digit_api.cpp
   src/api/function_table.cpp
+  src/api/register_api.cpp
   src/api/settings.cpp
   src/card/digit_card.cpp
   src/card/digitize.cpp
@@ -13,6 +14,8 @@ set(SAA7146_LIBRARY_SOURCES
   src/card/driver_request.cpp
   src/card/switches.cpp
   src/card/test_sources.cpp
+  src/regs/reg_access.cpp
+  src/regs/reg_tables.cpp
   src/support/log.cpp
   src/support/semaphore.cpp
   src/support/vrnreg.cpp
@@ -36,6 +39,7 @@ set(SAA7146_STANDIN_SOURCES
 set(SAA7146_SIM_SOURCES
   sim/device_files.cpp
   sim/frames.cpp
+  sim/registers.cpp
   sim/virtual_card.cpp
 )
 set(SAA7146_SIM_SEAM_SOURCES sim/device_file_backend.cpp)

@@ -71,6 +71,7 @@ void VirtualCard::configure(const CardSettings& settings)
     log_.clear();
     mapped_ = false;
     memset(frameCounters_, 0, sizeof(frameCounters_));
+    registers_.reset(settings.decoderType);
     if (allocatedSize_ != settings.frameMemorySize) {
         frameMemory_.reset();
         allocatedSize_ = 0;
@@ -141,6 +142,31 @@ uint32_t VirtualCard::framesDigitized(int camera) const
     return frameCounters_[camera + 1];
 }
 
+bool VirtualCard::readRegister(int camera, uint32_t reg, uint32_t& value) const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return registers_.read(camera + 1, reg, value);
+}
+
+bool VirtualCard::writeRegister(int camera, uint32_t reg, uint32_t value)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return registers_.write(camera + 1, reg, value);
+}
+
+bool VirtualCard::faultMatches(const Fault& fault, const driver::Header& request) const
+{
+    if (fault.code != -1 && fault.code != request.code)
+        return false;
+    if (fault.reg == -1)
+        return true;
+    if (request.code != driver::SetReg && request.code != driver::GetReg)
+        return false;
+    uint32_t regNum;
+    memcpy(&regNum, reinterpret_cast<const uint8_t*>(&request) + 40, sizeof(regNum));
+    return regNum == static_cast<uint32_t>(fault.reg);
+}
+
 bool VirtualCard::mapped() const
 {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -184,7 +210,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
 
         uint32_t shortBy = 0;
         for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
-            if (fault->code != -1 && fault->code != request.code)
+            if (!faultMatches(*fault, request))
                 continue;
             Fault hit = *fault;
             if (--fault->remaining <= 0)
@@ -235,6 +261,18 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return driver::kStatusOk;
     case driver::Digit:
         return digit(reinterpret_cast<driver::DigitRequest&>(request), legacyFamily);
+    case driver::SetReg: {
+        auto& set = reinterpret_cast<driver::SetRegRequest&>(request);
+        return registers_.write(set.camera, set.regNum, set.value) ? driver::kStatusOk
+                                                                   : kStatusBadRequest;
+    }
+    case driver::GetReg: {
+        auto& get = reinterpret_cast<driver::GetRegRequest&>(request);
+        // Mode 1 asks for the power-on value, as camera 0 does.
+        int camera = get.mode == 1 ? 0 : get.camera;
+        return registers_.read(camera, get.regNum, get.value) ? driver::kStatusOk
+                                                              : kStatusBadRequest;
+    }
     case driver::CardInfo: {
         auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
         info.cardInfo0 = settings_.cardInfo0;

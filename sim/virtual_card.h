@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "card/driver_request.h"
+#include "registers.h"
 
 namespace sim {
 
@@ -49,6 +50,7 @@ struct Fault {
     enum Kind { Status, ShortCount, CallFails };
     Kind kind = Status;
     int32_t code = -1;       // request code to match, -1 any
+    int64_t reg = -1;        // register number of a SetReg or GetReg to match, -1 any
     uint32_t status = 1;     // Status: the status word answered
     uint32_t shortBy = 4;    // ShortCount: bytes missing from the count returned
     int remaining = 1;       // how many matching requests it hits
@@ -75,6 +77,11 @@ public:
     uint8_t* frameMemory();
     // How many frames a camera (0-based) has digitized; the next frame's number.
     uint32_t framesDigitized(int camera) const;
+
+    // A register of a camera (0-based; -1 for the power-on value), as the
+    // driver holds it; false for no such register.
+    bool readRegister(int camera, uint32_t reg, uint32_t& value) const;
+    bool writeRegister(int camera, uint32_t reg, uint32_t value);
     uint32_t frameMemorySize() const;
     bool mapped() const;
 
@@ -86,6 +93,7 @@ public:
 private:
     uint32_t handle(driver::Header& request, bool legacyFamily);
     uint32_t digit(driver::DigitRequest& request, bool legacyFamily);
+    bool faultMatches(const Fault& fault, const driver::Header& request) const;
     uint8_t* frameMemoryLocked();
 
     mutable std::mutex mutex_;
@@ -96,6 +104,7 @@ private:
     uint32_t allocatedSize_ = 0;
     bool mapped_ = false;
     uint32_t frameCounters_[kMaxCards + 1] = {};
+    Registers registers_;
 };
 
 // Every card to the settings of the environment, all cards unmapped, no

@@ -19,10 +19,12 @@ add_executable(saa7146_tests
   support/harness.cpp
   support/harness_win32.cpp
   unit/frames_test.cpp
+  unit/register_fields_test.cpp
   unit/second_camera_test.cpp
   unit/support_test.cpp
   integration/card_table_test.cpp
   integration/digitize_test.cpp
+  integration/registers_test.cpp
   integration/test_frame_test.cpp
   integration/request_layer_test.cpp
   integration/settings_test.cpp

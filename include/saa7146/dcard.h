@@ -226,6 +226,20 @@ DCARD_API int DCARD_CALL DCardDigitEx(int handle, int camera, int width, int hei
                                       int bitsPerPixel, int colourType, void* buffer,
                                       uint32_t bufferLength, uint32_t* bytesOut, int flip);
 
+/* Register descriptors: DCardGetRegInfo lists the bridge's (index 0..9),
+ * DCardGetRegInfoEx a card's whole view (bridge, then its decoder). Enumerate
+ * from index 0 until the result is 0. */
+DCARD_API int DCARD_CALL DCardGetRegInfo(int index, DCardRegInfo* info);
+DCARD_API int DCARD_CALL DCardGetRegInfoEx(int handle, int index, DCardRegInfo* info);
+
+/* Registers of a camera: reg below 0x10000 is a raw register number; 0x10000
+ * or more is the regNum of a descriptor, whose bit field is read or written
+ * (read values of signed fields come extended). */
+DCARD_API int DCARD_CALL DCardSetReg(int handle, int camera, int reg, int value);
+DCARD_API int DCARD_CALL DCardGetReg(int handle, int camera, int reg, int* value);
+DCARD_API int DCARD_CALL DCardSetStringReg(int handle, int camera, const char* name, int value);
+DCARD_API int DCARD_CALL DCardGetStringReg(int handle, int camera, const char* name, int* value);
+
 #ifdef __cplusplus
 }
 #endif

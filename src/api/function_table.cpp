@@ -8,6 +8,11 @@ DCardFunctions functionTable()
     table.DCardGetMode = DCardGetMode;
     table.DCardDigit = DCardDigit;
     table.DCardDigitEx = DCardDigitEx;
+    table.DCardSetReg = DCardSetReg;
+    table.DCardGetReg = DCardGetReg;
+    table.DCardSetStringReg = DCardSetStringReg;
+    table.DCardGetStringReg = DCardGetStringReg;
+    table.DCardGetRegInfoEx = DCardGetRegInfoEx;
     table.DCardGetDecoderType = DCardGetDecoderType;
     table.DCardGetParamEx = DCardGetParamEx;
     return table;

@@ -63,6 +63,11 @@ int DigitCard::open()
         decoderType = info.decoderType;
     }
 
+    if (!refreshRegisters()) {
+        close();
+        return 0;
+    }
+
     // Both cameras start from a known digitizing state: an empty frame each.
     uint32_t ignored = 0;
     digitEx(1, 0, 0, 8, DCARD_COLOUR_YUV422, nullptr, 0x36000, &ignored, 0);

@@ -51,6 +51,18 @@ public:
     int digitEx(int camera, int width, int height, int bitsPerPixel, int colourType, void* buffer,
                 uint32_t bufferLength, uint32_t* bytesOut, int flip);
 
+    // One whole register value of a camera, to or from the driver.
+    int privSetReg(int camera, uint32_t regNum, uint32_t value);
+    int privGetReg(int camera, uint32_t regNum, uint32_t* value);
+    // A raw register (below 0x10000) or the described field whose regNum it is.
+    int setReg(int camera, int reg, int value);
+    int getReg(int camera, int reg, int* value);
+    // The described field of that name.
+    int setStringReg(int camera, const char* name, int value);
+    int getStringReg(int camera, const char* name, int* value);
+    // Numbers the card's descriptors and reads their defaults; part of open.
+    int refreshRegisters();
+
     // I2C address of the port expander; 0x40 when the probe at open failed.
     int32_t ioExpanderAddress = 0;
     int32_t cardInfo[2] = {0, 0};
@@ -66,6 +78,8 @@ private:
     struct DigitJob;
     HANDLE openDevice();
     int runDigit(const DigitJob& job, uint32_t* bytesOut);
+    int writeField(int camera, const DCardRegInfo& field, int value);
+    int readField(int camera, const DCardRegInfo& field, int* value);
 
     // The kept MapMemory request; its reply is the mapping. Written under
     // cardLock and mapLock_, so mapping() may read it under mapLock_ alone.

@@ -80,6 +80,12 @@ const Declared kDeclared[] = {
     DECLARED(DCardGetMode),
     DECLARED(DCardDigit),
     DECLARED(DCardDigitEx),
+    DECLARED(DCardGetRegInfo),
+    DECLARED(DCardGetRegInfoEx),
+    DECLARED(DCardSetReg),
+    DECLARED(DCardGetReg),
+    DECLARED(DCardSetStringReg),
+    DECLARED(DCardGetStringReg),
 };
 #undef DECLARED
 
