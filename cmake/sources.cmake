@@ -1,7 +1,9 @@
 # The library's sources by layer, shared by both builds.
 set(SAA7146_LIBRARY_SOURCES
+  src/api/bus_api.cpp
   src/api/card_api.cpp
   src/api/card_table.cpp
+  src/api/control_api.cpp
   src/api/digit_api.cpp
   src/api/function_table.cpp
   src/api/register_api.cpp
@@ -14,6 +16,8 @@ set(SAA7146_LIBRARY_SOURCES
   src/card/driver_request.cpp
   src/card/switches.cpp
   src/card/test_sources.cpp
+  src/regs/card_controls.cpp
+  src/regs/i2c.cpp
   src/regs/reg_access.cpp
   src/regs/reg_tables.cpp
   src/support/log.cpp
@@ -39,6 +43,7 @@ set(SAA7146_STANDIN_SOURCES
 set(SAA7146_SIM_SOURCES
   sim/device_files.cpp
   sim/frames.cpp
+  sim/i2c_bus.cpp
   sim/registers.cpp
   sim/virtual_card.cpp
 )

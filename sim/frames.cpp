@@ -1,6 +1,7 @@
 #include "frames.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -156,10 +157,10 @@ int bytesPerPixel(int32_t bitsPerPixel)
 
 uint64_t frameSize(const FrameFormat& format)
 {
-    int32_t lines = format.height < 0 ? -format.height : format.height;
-    if (format.width < 0 || lines < 0)
+    if (format.width < 0)
         return 0;
-    return uint64_t(format.width) * uint64_t(lines) * uint64_t(bytesPerPixel(format.bitsPerPixel));
+    return uint64_t(format.width) * lineCount(format.height) *
+           uint64_t(bytesPerPixel(format.bitsPerPixel));
 }
 
 Rgb patternColour(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t camera,
@@ -171,10 +172,10 @@ Rgb patternColour(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t 
 void renderPattern(const FrameFormat& format, uint32_t camera, uint32_t frame, uint8_t* out)
 {
     uint64_t size = frameSize(format);
-    if (size == 0)
+    if (size == 0 || lineCount(format.height) > INT32_MAX)
         return;
     int32_t width = format.width;
-    int32_t lines = format.height < 0 ? -format.height : format.height;
+    int32_t lines = static_cast<int32_t>(lineCount(format.height));
     size_t rowBytes = size / size_t(lines);
     Layout layout = layoutOf(width, lines, camera, frame);
     std::vector<Rgb> row(static_cast<size_t>(width));

@@ -19,6 +19,12 @@ struct FrameFormat {
     bool rgb;
 };
 
+// Lines of a height that may be negative (bottom-up), without overflow.
+inline uint32_t lineCount(int32_t height)
+{
+    return height < 0 ? 0u - static_cast<uint32_t>(height) : static_cast<uint32_t>(height);
+}
+
 // Bytes of a packed frame of the format, 0 for one the card does not make.
 uint64_t frameSize(const FrameFormat& format);
 

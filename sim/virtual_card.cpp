@@ -18,6 +18,7 @@ constexpr uint32_t kErrorInvalidFunction = 1;
 constexpr uint32_t kErrorGenFailure = 31;
 constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kStatusBadRequest = 3;
+constexpr uint32_t kStatusNack = 1;
 
 bool readNumber(const char* name, uint32_t& value)
 {
@@ -72,6 +73,12 @@ void VirtualCard::configure(const CardSettings& settings)
     mapped_ = false;
     memset(frameCounters_, 0, sizeof(frameCounters_));
     registers_.reset(settings.decoderType);
+    bus_.reset(settings.decoderType, settings.expanderAddress);
+    memset(signals_, 0, sizeof(signals_));
+    params_.clear();
+    outputs_.clear();
+    for (int camera = 0; camera < kMaxCards; ++camera)
+        cameraNames_[camera] = "Camera " + std::to_string(camera + 1);
     if (allocatedSize_ != settings.frameMemorySize) {
         frameMemory_.reset();
         allocatedSize_ = 0;
@@ -152,6 +159,57 @@ bool VirtualCard::writeRegister(int camera, uint32_t reg, uint32_t value)
 {
     std::lock_guard<std::mutex> hold(mutex_);
     return registers_.write(camera + 1, reg, value);
+}
+
+void VirtualCard::setExpanderInputs(uint8_t levels)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    bus_.setInputs(levels);
+}
+
+uint8_t VirtualCard::expanderLatch() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return bus_.expanderLatch();
+}
+
+void VirtualCard::nackAddress(uint8_t address)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    bus_.nack(address);
+}
+
+int32_t VirtualCard::signalType(int camera) const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return camera >= 0 && camera < kMaxCards ? signals_[camera + 1] : -1;
+}
+
+int32_t VirtualCard::driverParam(int camera, int32_t param) const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    auto found = params_.find({camera + 1, param});
+    return found == params_.end() ? 0 : found->second;
+}
+
+void VirtualCard::setCameraName(int camera, const std::string& name)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (camera >= 0 && camera < kMaxCards)
+        cameraNames_[camera] = name;
+}
+
+DCardMemoryConfigWords VirtualCard::memoryConfig() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return {settings_.captureOffset, settings_.maskOffset, settings_.outputOffset,
+            settings_.boardType, settings_.extraInfo};
+}
+
+std::vector<VirtualCard::OutputSeen> VirtualCard::outputs() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return outputs_;
 }
 
 bool VirtualCard::faultMatches(const Fault& fault, const driver::Header& request) const
@@ -250,7 +308,9 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         if (!memory)
             return kStatusBadRequest;
         map.mapInfo0 = settings_.mapInfo0;
-        map.frameMemory = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(memory));
+        map.frameMemory = settings_.mapFrameMemory
+                              ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(memory))
+                              : 0;
         map.frameMemorySize = settings_.frameMemorySize;
         map.mapInfo3 = settings_.mapInfo3;
         mapped_ = true;
@@ -273,6 +333,46 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return registers_.read(camera, get.regNum, get.value) ? driver::kStatusOk
                                                               : kStatusBadRequest;
     }
+    case driver::SetCameraSignal: {
+        auto& signal = reinterpret_cast<driver::SetCameraSignalRequest&>(request);
+        if (signal.camera < 1 || signal.camera > kMaxCards)
+            return kStatusBadRequest;
+        signals_[signal.camera] = signal.signalType;
+        return driver::kStatusOk;
+    }
+    case driver::SetDriverParam: {
+        auto& set = reinterpret_cast<driver::SetDriverParamRequest&>(request);
+        if (set.camera < 0 || set.camera > kMaxCards)
+            return kStatusBadRequest;
+        params_[{set.camera, set.param}] = set.value;
+        return driver::kStatusOk;
+    }
+    case driver::GetDriverParam: {
+        auto& get = reinterpret_cast<driver::GetDriverParamRequest&>(request);
+        if (get.camera < 0 || get.camera > kMaxCards)
+            return kStatusBadRequest;
+        auto found = params_.find({get.camera, get.param});
+        if (found != params_.end())
+            get.value = found->second;
+        else
+            get.value = get.param == 20 ? static_cast<int32_t>(settings_.boardId) : 0;
+        return driver::kStatusOk;
+    }
+    case driver::I2CTransfer:
+        return i2cTransfer(reinterpret_cast<driver::I2CTransferRequest&>(request));
+    case driver::I2CCommand: {
+        auto& sequence = reinterpret_cast<driver::I2CCommandRequest&>(request);
+        if (sequence.count > 256)
+            return kStatusBadRequest;
+        return bus_.command(registers_, sequence.words, sequence.count) ? driver::kStatusOk
+                                                                        : kStatusNack;
+    }
+    case driver::MemoryConfig:
+        return memoryConfiguration(reinterpret_cast<driver::MemoryConfigRequest&>(request));
+    case driver::Output:
+        return output(reinterpret_cast<driver::OutputRequest&>(request));
+    case driver::CameraRecord:
+        return cameraRecord(reinterpret_cast<driver::CameraRecordRequest&>(request));
     case driver::CardInfo: {
         auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
         info.cardInfo0 = settings_.cardInfo0;
@@ -283,6 +383,73 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
     default:
         return driver::kStatusNotSupported;
     }
+}
+
+uint32_t VirtualCard::i2cTransfer(driver::I2CTransferRequest& request)
+{
+    if (request.count < 0 || request.count > 256 || request.address > 0xFF ||
+        request.subAddress > 0xFF)
+        return kStatusBadRequest;
+    uint8_t address = static_cast<uint8_t>(request.address);
+    uint8_t subAddress = static_cast<uint8_t>(request.subAddress);
+    bool answered = request.direction == 1
+                        ? bus_.transmit(registers_, address, subAddress, request.data, request.count)
+                        : bus_.receive(registers_, address, subAddress, request.data, request.count);
+    return answered ? driver::kStatusOk : kStatusNack;
+}
+
+// Get reports the configuration; set takes the three offsets, refusing any
+// that lies past the frame memory.
+uint32_t VirtualCard::memoryConfiguration(driver::MemoryConfigRequest& request)
+{
+    if (request.operation == 0) {
+        request.captureOffset = settings_.captureOffset;
+        request.maskOffset = settings_.maskOffset;
+        request.outputOffset = settings_.outputOffset;
+        request.boardType = settings_.boardType;
+        request.extraInfo = settings_.extraInfo;
+        return driver::kStatusOk;
+    }
+    if (request.operation != 1)
+        return kStatusBadRequest;
+    uint32_t size = settings_.frameMemorySize;
+    if (request.captureOffset > size || request.maskOffset > size || request.outputOffset > size)
+        return kStatusBadRequest;
+    settings_.captureOffset = request.captureOffset;
+    settings_.maskOffset = request.maskOffset;
+    settings_.outputOffset = request.outputOffset;
+    return driver::kStatusOk;
+}
+
+// Output data is staged in the frame memory at the output offset (the newer
+// family) before the request names it; the card keeps what it was given.
+uint32_t VirtualCard::output(const driver::OutputRequest& request)
+{
+    OutputSeen seen{request.mode, {request.param1, request.param2, request.param3}, request.data,
+                    request.length, {}};
+    uint8_t* memory = frameMemoryLocked();
+    if (request.mode != 0 && memory && request.length &&
+        uint64_t(settings_.outputOffset) + request.length <= settings_.frameMemorySize)
+        seen.staged.assign(memory + settings_.outputOffset,
+                           memory + settings_.outputOffset + request.length);
+    outputs_.push_back(std::move(seen));
+    if (outputs_.size() > 64)
+        outputs_.erase(outputs_.begin());
+    return driver::kStatusOk;
+}
+
+// The record of a camera input: its size (40), the camera number and its name.
+uint32_t VirtualCard::cameraRecord(driver::CameraRecordRequest& request)
+{
+    if (request.camera < 1 || request.camera > kMaxCards)
+        return kStatusBadRequest;
+    uint32_t words[2] = {sizeof(request.record), static_cast<uint32_t>(request.camera - 1)};
+    memcpy(request.record, words, sizeof(words));
+    char name[32] = {};
+    const std::string& source = cameraNames_[request.camera - 1];
+    memcpy(name, source.data(), source.size() < 31 ? source.size() : 31);
+    memcpy(request.record + 8, name, sizeof(name));
+    return driver::kStatusOk;
 }
 
 // The older family writes the frame into the caller's buffer; the newer one
@@ -308,12 +475,12 @@ uint32_t VirtualCard::digit(driver::DigitRequest& request, bool legacyFamily)
     uint64_t room = memory && settings_.captureOffset <= settings_.frameMemorySize
                         ? settings_.frameMemorySize - settings_.captureOffset
                         : 0;
-    int32_t lines = request.height < 0 ? -request.height : request.height;
+    uint32_t lines = lineCount(request.height);
     if (settings_.boardType == 0x200 && camera >= 2) {
-        uint64_t planes = 3ull * uint64_t(request.width > 0 ? request.width : 0) * uint64_t(lines);
+        uint64_t planes = 3ull * uint64_t(request.width > 0 ? request.width : 0) * lines;
         if (planes && planes <= room)
-            renderSecondCameraPlanes(request.width, lines, shownCamera, frame,
-                                     memory + settings_.captureOffset);
+            renderSecondCameraPlanes(request.width, static_cast<int32_t>(lines), shownCamera,
+                                     frame, memory + settings_.captureOffset);
         return driver::kStatusOk;
     }
     uint64_t size = frameSize(format);

@@ -6,17 +6,24 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "card/driver_request.h"
+#include "i2c_bus.h"
 #include "registers.h"
 
 namespace sim {
 
 constexpr int kMaxCards = 10;
+
+// The five words of a memory configuration after its size word.
+struct DCardMemoryConfigWords {
+    uint32_t captureOffset, maskOffset, outputOffset, boardType, extraInfo;
+};
 
 struct CardSettings {
     int32_t decoderType = 2;          // 2 SAA7110, 3 KS0127B
@@ -35,6 +42,7 @@ struct CardSettings {
     bool renderFrames = true;         // false: Digit leaves the frame memory alone
     uint32_t digitDelayMs = 0;        // how long a Digit request blocks
     bool logRequests = true;          // keep every request for requests()
+    bool mapFrameMemory = true;       // false: MapMemory succeeds without an address
 };
 
 // One request as the library sent it, and how the card answered.
@@ -82,6 +90,30 @@ public:
     // driver holds it; false for no such register.
     bool readRegister(int camera, uint32_t reg, uint32_t& value) const;
     bool writeRegister(int camera, uint32_t reg, uint32_t value);
+
+    // The I2C bus: the levels of the expander's inputs (0..15), what was last
+    // written to it, and addresses that do not answer.
+    void setExpanderInputs(uint8_t levels);
+    uint8_t expanderLatch() const;
+    void nackAddress(uint8_t address);
+
+    // What the driver keeps per camera (0-based).
+    int32_t signalType(int camera) const;
+    int32_t driverParam(int camera, int32_t param) const;
+    void setCameraName(int camera, const std::string& name);
+
+    // The memory configuration as the driver holds it.
+    DCardMemoryConfigWords memoryConfig() const;
+
+    // The last Output request with data, and the bytes staged for it.
+    struct OutputSeen {
+        int32_t mode;
+        int32_t params[3];
+        uint32_t data;
+        uint32_t length;
+        std::vector<uint8_t> staged;
+    };
+    std::vector<OutputSeen> outputs() const;
     uint32_t frameMemorySize() const;
     bool mapped() const;
 
@@ -94,6 +126,10 @@ private:
     uint32_t handle(driver::Header& request, bool legacyFamily);
     uint32_t digit(driver::DigitRequest& request, bool legacyFamily);
     bool faultMatches(const Fault& fault, const driver::Header& request) const;
+    uint32_t i2cTransfer(driver::I2CTransferRequest& request);
+    uint32_t memoryConfiguration(driver::MemoryConfigRequest& request);
+    uint32_t output(const driver::OutputRequest& request);
+    uint32_t cameraRecord(driver::CameraRecordRequest& request);
     uint8_t* frameMemoryLocked();
 
     mutable std::mutex mutex_;
@@ -105,6 +141,11 @@ private:
     bool mapped_ = false;
     uint32_t frameCounters_[kMaxCards + 1] = {};
     Registers registers_;
+    I2CBus bus_;
+    int32_t signals_[kMaxCards + 1] = {};
+    std::map<std::pair<int32_t, int32_t>, int32_t> params_; // by (camera word, parameter)
+    std::string cameraNames_[kMaxCards];
+    std::vector<OutputSeen> outputs_;
 };
 
 // Every card to the settings of the environment, all cards unmapped, no

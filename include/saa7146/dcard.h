@@ -240,6 +240,32 @@ DCARD_API int DCARD_CALL DCardGetReg(int handle, int camera, int reg, int* value
 DCARD_API int DCARD_CALL DCardSetStringReg(int handle, int camera, const char* name, int value);
 DCARD_API int DCARD_CALL DCardGetStringReg(int handle, int camera, const char* name, int* value);
 
+/* The I2C bus. Speeds are in kHz (rounded down to a listed speed); address
+ * and sub-address are bytes (the low 8 bits of the argument). Transfers carry
+ * up to 256 bytes, command sequences up to 256 words: a byte in bits 0-7 and
+ * an attribute in bits 16-17 (3: start condition before, 1: stop after); a
+ * byte read lands in bits 0-7 of its word. */
+DCARD_API int DCARD_CALL DCardI2CTransmit(int handle, int speed, int address, int subAddress,
+                                          const void* data, int count);
+DCARD_API int DCARD_CALL DCardI2CReceive(int handle, int speed, int address, int subAddress,
+                                         void* buffer, int count);
+DCARD_API int DCARD_CALL DCardI2CCommand(int handle, int speed, uint32_t* words, int count);
+/* The supported speeds, ascending and ended by 0; the library's own list. */
+DCARD_API const int* DCARD_CALL DCardGetI2CSpeeds(int handle);
+
+/* Signal standard of a camera input: 0 BW 60Hz, 1 BW 50Hz, 2 NTSC, 3 PAL, 4 SECAM. */
+DCARD_API int DCARD_CALL DCardSetCameraSignal(int handle, int camera, int signalType);
+DCARD_API int DCARD_CALL DCardSetDriverParam(int handle, int camera, int param, int value);
+DCARD_API int DCARD_CALL DCardGetDriverParam(int handle, int camera, int param, int* value);
+DCARD_API int DCARD_CALL DCardGetMemoryConfig(int handle, DCardMemoryConfig* config);
+DCARD_API int DCARD_CALL DCardSetMemoryConfig(int handle, const DCardMemoryConfig* config);
+DCARD_API int DCARD_CALL DCardOutput(int handle, int mode, int param1, int param2, int param3,
+                                     const void* data, uint32_t length);
+/* The port expander: four outputs (bits 0-3), four inputs (a value 0..15). */
+DCARD_API int DCARD_CALL DCardSetOutputs(int handle, int outputs);
+DCARD_API int DCARD_CALL DCardGetInputs(int handle, int* inputs);
+/* DCardGetCameraRecord is not exported by name: take it from DCardGetFunctions. */
+
 #ifdef __cplusplus
 }
 #endif

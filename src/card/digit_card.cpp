@@ -68,6 +68,20 @@ int DigitCard::open()
         return 0;
     }
 
+    DCardMemoryConfig config = {};
+    config.size = sizeof(config);
+    if (!getMemoryConfig(&config)) {
+        close();
+        return 0;
+    }
+
+    int boardId = 0;
+    if (!getDriverParam(0, 20, &boardId)) {
+        close();
+        return 0;
+    }
+    probeExpander(static_cast<uint32_t>(boardId));
+
     // Both cameras start from a known digitizing state: an empty frame each.
     uint32_t ignored = 0;
     digitEx(1, 0, 0, 8, DCARD_COLOUR_YUV422, nullptr, 0x36000, &ignored, 0);

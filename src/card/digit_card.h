@@ -63,6 +63,23 @@ public:
     // Numbers the card's descriptors and reads their defaults; part of open.
     int refreshRegisters();
 
+    // The I2C bus: block transfers of up to 256 bytes, and command sequences
+    // of up to 256 words (byte in bits 0-7, attribute in bits 16-17).
+    int i2cTransmit(int speed, int address, int subAddress, const void* data, int count);
+    int i2cReceive(int speed, int address, int subAddress, void* buffer, int count);
+    int i2cCommand(int speed, uint32_t* words, int count);
+
+    int setCameraSignal(int camera, int signalType);
+    int setDriverParam(int camera, int param, int value);
+    int getDriverParam(int camera, int param, int* value);
+    int getMemoryConfig(DCardMemoryConfig* config);
+    int setMemoryConfig(const DCardMemoryConfig* config);
+    int output(int mode, int param1, int param2, int param3, const void* data, uint32_t length);
+    // The port expander's four outputs and four inputs.
+    int setOutputs(int outputs);
+    int getInputs(int* inputs);
+    int getCameraRecord(int camera, DCardCameraRecord* record);
+
     // I2C address of the port expander; 0x40 when the probe at open failed.
     int32_t ioExpanderAddress = 0;
     int32_t cardInfo[2] = {0, 0};
@@ -79,6 +96,7 @@ private:
     HANDLE openDevice();
     int runDigit(const DigitJob& job, uint32_t* bytesOut);
     int writeField(int camera, const DCardRegInfo& field, int value);
+    void probeExpander(uint32_t boardId);
     int readField(int camera, const DCardRegInfo& field, int* value);
 
     // The kept MapMemory request; its reply is the mapping. Written under
