@@ -16,6 +16,8 @@ set(SAA7146_LIBRARY_SOURCES
   src/card/driver_request.cpp
   src/card/switches.cpp
   src/card/test_sources.cpp
+  src/image/bmp_file.cpp
+  src/image/dib.cpp
   src/regs/card_controls.cpp
   src/regs/i2c.cpp
   src/regs/reg_access.cpp
@@ -31,6 +33,8 @@ set(SAA7146_STANDIN_SOURCES
   src/platform/posix/crt_files.cpp
   src/platform/posix/file_store.cpp
   src/platform/posix/files.cpp
+  src/platform/posix/gdi.cpp
+  src/platform/posix/global_memory.cpp
   src/platform/posix/message_box.cpp
   src/platform/posix/profile.cpp
   src/platform/posix/profile_text.cpp

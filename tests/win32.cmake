@@ -22,6 +22,7 @@ add_executable(saa7146_tests
   unit/register_fields_test.cpp
   unit/second_camera_test.cpp
   unit/support_test.cpp
+  integration/bitmap_test.cpp
   integration/bus_test.cpp
   integration/card_table_test.cpp
   integration/controls_test.cpp

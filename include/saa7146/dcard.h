@@ -266,6 +266,11 @@ DCARD_API int DCARD_CALL DCardSetOutputs(int handle, int outputs);
 DCARD_API int DCARD_CALL DCardGetInputs(int handle, int* inputs);
 /* DCardGetCameraRecord is not exported by name: take it from DCardGetFunctions. */
 
+/* Digitizes one frame (8 grey, 15 or 16 as RGB 5-5-5, 24 RGB) and writes it to
+ * path as a BMP file, replacing any file there. */
+DCARD_API int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int height,
+                                         int bitsPerPixel, const char* path);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,14 @@ struct MessageBoxSeen {
     std::string text;
 };
 std::vector<MessageBoxSeen> messageBoxes();
+
+// A device-dependent bitmap's pixels as 0x00RRGGBB, top row first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+bool readDeviceBitmap(HBITMAP bitmap, Picture& picture);
 
 // A directory of the test process's own.
 std::string scratchDirectory();

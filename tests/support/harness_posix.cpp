@@ -53,4 +53,15 @@ std::vector<MessageBoxSeen> messageBoxes()
     return seen;
 }
 
+bool readDeviceBitmap(HBITMAP bitmap, Picture& picture)
+{
+    standin::BitmapPixels pixels;
+    if (!standin::readBitmap(bitmap, pixels))
+        return false;
+    picture.width = pixels.width;
+    picture.height = pixels.height;
+    picture.pixels = pixels.pixels;
+    return true;
+}
+
 } // namespace harness

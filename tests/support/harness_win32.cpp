@@ -97,4 +97,28 @@ std::vector<MessageBoxSeen> messageBoxes()
     return watcher().seen;
 }
 
+bool readDeviceBitmap(HBITMAP bitmap, Picture& picture)
+{
+    BITMAP info;
+    if (!GetObjectA(bitmap, sizeof(info), &info))
+        return false;
+    BITMAPINFO request = {};
+    request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    request.bmiHeader.biWidth = info.bmWidth;
+    request.bmiHeader.biHeight = -info.bmHeight; // top row first
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    picture.width = info.bmWidth;
+    picture.height = info.bmHeight;
+    picture.pixels.assign(size_t(info.bmWidth) * size_t(info.bmHeight), 0);
+    HDC screen = GetDC(nullptr);
+    int lines = GetDIBits(screen, bitmap, 0, UINT(info.bmHeight), picture.pixels.data(), &request,
+                          DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& pixel : picture.pixels)
+        pixel &= 0x00FFFFFF;
+    return lines == info.bmHeight;
+}
+
 } // namespace harness

@@ -98,6 +98,7 @@ const Declared kDeclared[] = {
     DECLARED(DCardOutput),
     DECLARED(DCardSetOutputs),
     DECLARED(DCardGetInputs),
+    DECLARED(DCardSaveDigBMP),
 };
 #undef DECLARED
 

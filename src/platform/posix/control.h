@@ -2,6 +2,7 @@
 // calls this: it sees only the Windows API of winapi.h.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,18 @@ struct MessageBoxRecord {
 void setMessageBoxAnswer(int answer);
 std::vector<MessageBoxRecord> messageBoxes();
 void clearMessageBoxes();
+
+// Movable global memory blocks that are allocated and not yet freed.
+int globalBlocks();
+
+// A device-dependent bitmap's pixels as 0x00RRGGBB, top row first; false for
+// a handle that is no live bitmap.
+struct BitmapPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+bool readBitmap(HBITMAP bitmap, BitmapPixels& out);
+int liveBitmaps();
 
 } // namespace standin

@@ -35,6 +35,11 @@ typedef DWORD REGSAM;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t LONG_PTR;
 typedef void* LPSECURITY_ATTRIBUTES;
+typedef struct HDC__* HDC;
+typedef struct HBITMAP__* HBITMAP;
+typedef void* HGDIOBJ;
+typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
 typedef void* LPOVERLAPPED;
 
 #define TRUE 1
@@ -81,6 +86,56 @@ typedef void* LPOVERLAPPED;
 #define REG_DWORD 4u
 #define REG_CREATED_NEW_KEY 1u
 #define REG_OPENED_EXISTING_KEY 2u
+
+// Movable global memory.
+#define GMEM_FIXED 0x0000u
+#define GMEM_MOVEABLE 0x0002u
+#define GMEM_ZEROINIT 0x0040u
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+// Device-independent bitmaps.
+#define BI_RGB 0
+#define CBM_INIT 4
+#define DIB_RGB_COLORS 0
+
+#pragma pack(push, 2)
+typedef struct tagBITMAPFILEHEADER {
+    WORD bfType;
+    DWORD bfSize;
+    WORD bfReserved1;
+    WORD bfReserved2;
+    DWORD bfOffBits;
+} BITMAPFILEHEADER;
+#pragma pack(pop)
+
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER;
+
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
+typedef struct tagBITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+} BITMAPINFO;
+
+static_assert(sizeof(BITMAPFILEHEADER) == 14, "BITMAPFILEHEADER is 14 bytes");
+static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER is 40 bytes");
 
 // Low-level files of the C runtime, with its flag values.
 #define _O_RDONLY 0x0000
@@ -131,6 +186,21 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
 
 // Message boxes: recorded and answered at once (see control.h).
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Movable global memory: a handle names a block that moves while unlocked.
+HGLOBAL WINAPI GlobalAlloc(UINT flags, size_t bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL block);
+BOOL WINAPI GlobalUnlock(HGLOBAL block);
+HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+size_t WINAPI GlobalSize(HGLOBAL block);
+
+// The screen's device context and device-dependent bitmaps (32 bits per
+// pixel, read back through control.h).
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init,
+                              const void* bits, const BITMAPINFO* info, UINT usage);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
 
 // Registry.
 LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR subkey, DWORD reserved, LPSTR keyClass,
