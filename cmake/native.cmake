@@ -25,6 +25,3 @@ add_library(saa7146 SHARED $<TARGET_OBJECTS:saa7146_objects>)
 target_include_directories(saa7146 PUBLIC ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(saa7146 PRIVATE Threads::Threads)
 target_link_options(saa7146 PRIVATE -Wl,--no-undefined)
-
-add_executable(dcard-example tools/example/open_card.c)
-target_link_libraries(dcard-example PRIVATE saa7146)

@@ -29,7 +29,7 @@ struct Devices {
 
 Devices& devices()
 {
-    static Devices all;
+    static Devices& all = *new Devices;
     return all;
 }
 

@@ -51,6 +51,8 @@ CardSettings environmentSettings()
         settings.captureOffset = value;
     if (readNumber("SAA7146_SIM_EXPANDER", value))
         settings.expanderAddress = static_cast<int32_t>(value);
+    if (readNumber("SAA7146_SIM_INPUTS", value))
+        settings.expanderInputs = static_cast<uint8_t>(value & 0x0F);
     if (readNumber("SAA7146_SIM_RENDER", value))
         settings.renderFrames = value != 0;
     if (readNumber("SAA7146_SIM_DIGIT_MS", value))
@@ -74,6 +76,7 @@ void VirtualCard::configure(const CardSettings& settings)
     memset(frameCounters_, 0, sizeof(frameCounters_));
     registers_.reset(settings.decoderType);
     bus_.reset(settings.decoderType, settings.expanderAddress);
+    bus_.setInputs(settings.expanderInputs);
     memset(signals_, 0, sizeof(signals_));
     params_.clear();
     outputs_.clear();
@@ -500,7 +503,7 @@ struct Cards {
 
 Cards& cards()
 {
-    static Cards all;
+    static Cards& all = *new Cards;
     return all;
 }
 

@@ -39,6 +39,7 @@ struct CardSettings {
     uint32_t outputOffset = 0;
     uint32_t extraInfo = 0;
     int32_t expanderAddress = 0x70;   // 0: no port expander on the bus
+    uint8_t expanderInputs = 0;       // levels of the expander's four inputs
     bool renderFrames = true;         // false: Digit leaves the frame memory alone
     uint32_t digitDelayMs = 0;        // how long a Digit request blocks
     bool logRequests = true;          // keep every request for requests()

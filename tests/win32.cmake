@@ -58,5 +58,12 @@ set_source_files_properties(win32/dll_abi_test.cpp PROPERTIES COMPILE_OPTIONS
                             "-fno-omit-frame-pointer;-fno-defer-pop")
 add_test(NAME dll_abi_test COMMAND dll_abi_test $<TARGET_FILE:saa7146_dll>)
 
-set_tests_properties(saa7146_tests dll_abi_test PROPERTIES ENVIRONMENT "${WINE_ENVIRONMENT}"
-                     FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE)
+# dcard.exe over the real DLL, end to end (test mode: Wine has no driver).
+find_program(SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+add_test(NAME dcard_tool_wine
+         COMMAND ${SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/dcard_test.py
+                 --dcard ${CMAKE_BINARY_DIR}/dcard.exe --wine)
+
+set_tests_properties(saa7146_tests dll_abi_test dcard_tool_wine PROPERTIES
+                     ENVIRONMENT "${WINE_ENVIRONMENT}" FIXTURES_REQUIRED wine TIMEOUT 900
+                     RUN_SERIAL TRUE)

@@ -2,6 +2,6 @@
 
 TestSources& testSources()
 {
-    static TestSources sources;
+    static TestSources& sources = *new TestSources;
     return sources;
 }

@@ -1,6 +1,6 @@
 // DCardSaveDigBMP: one frame digitized bottom-up and written as a BMP file.
-#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <saa7146/dcard.h>
 
@@ -59,19 +59,18 @@ extern "C" int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int
         if (bitsPerPixel == 16)
             bitsPerPixel = 15;
         uint32_t bufferBytes = layout.frameRow * uint32_t(height) + kDibSpareBytes;
-        auto* frame = static_cast<uint8_t*>(malloc(bufferBytes));
-        if (!frame)
-            return 0;
+        // The thread's frame buffer is kept from one call to the next, so a
+        // series of pictures does not allocate (and fault in) one each time.
+        static thread_local std::vector<uint8_t> frame;
+        if (frame.size() < bufferBytes)
+            frame.resize(bufferBytes);
         uint32_t received = 0;
         int colourType = bitsPerPixel == 8 ? DCARD_COLOUR_GREY : DCARD_COLOUR_RGB;
-        int result = 0;
-        if (DCardDigitEx(handle, camera, width, height, bitsPerPixel, colourType, frame,
-                         bufferBytes, &received, 1)) {
-            // From the build to the write, so no other thread's build frees the block.
-            std::lock_guard<std::recursive_mutex> hold(dibLock());
-            result = writeBitmap(path, width, height, bitsPerPixel, frame);
-        }
-        free(frame);
-        return result;
+        if (!DCardDigitEx(handle, camera, width, height, bitsPerPixel, colourType, frame.data(),
+                          bufferBytes, &received, 1))
+            return 0;
+        // From the build to the write, so no other thread's build frees the block.
+        std::lock_guard<std::recursive_mutex> hold(dibLock());
+        return writeBitmap(path, width, height, bitsPerPixel, frame.data());
     });
 }

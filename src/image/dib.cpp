@@ -89,9 +89,16 @@ bool dibLayout(int width, int height, int bitsPerPixel, DibLayout& layout)
 
 std::recursive_mutex& dibLock()
 {
-    static std::recursive_mutex lock;
+    static std::recursive_mutex& lock = *new std::recursive_mutex;
     return lock;
 }
+
+namespace {
+
+// Made while the module loads, before any thread of the host can race to make it.
+[[maybe_unused]] std::recursive_mutex& earlyDibLock = dibLock();
+
+} // namespace
 
 HGLOBAL currentDibBlock()
 {
@@ -119,14 +126,23 @@ HBITMAP MakeDigDIB(HDC dc, const uint8_t* pixels, int width, int height, int bit
                    int intoBlock)
 {
     std::lock_guard<std::recursive_mutex> hold(dibLock());
+    DibLayout layout{};
+    bool valid = pixels && dibLayout(width, height, bitsPerPixel, layout);
+    uint32_t blockBytes =
+        valid ? kDibHeaderBytes + layout.palette + layout.pixelBytes + kDibSpareBytes : 0;
+    // A new packed DIB of the same size takes over the current block rather
+    // than freeing it and allocating (and faulting in) another one.
+    HGLOBAL reused = nullptr;
+    if (valid && intoBlock && currentBlock && GlobalSize(currentBlock) == blockBytes) {
+        reused = currentBlock;
+        currentBlock = nullptr;
+    }
     freeCurrentDibBlock();
-    DibLayout layout;
-    if (!pixels || !dibLayout(width, height, bitsPerPixel, layout))
+    if (!valid)
         return nullptr;
 
     if (intoBlock) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, kDibHeaderBytes + layout.palette +
-                                                       layout.pixelBytes + kDibSpareBytes);
+        HGLOBAL block = reused ? reused : GlobalAlloc(GMEM_MOVEABLE, blockBytes);
         if (!block)
             return nullptr;
         auto* dib = static_cast<uint8_t*>(GlobalLock(block));

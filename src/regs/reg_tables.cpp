@@ -106,7 +106,7 @@ struct Tables {
 
 Tables& tables()
 {
-    static Tables all;
+    static Tables& all = *new Tables;
     return all;
 }
 

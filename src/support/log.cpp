@@ -11,13 +11,13 @@ namespace {
 
 std::mutex& sinkMutex()
 {
-    static std::mutex mutex;
+    static std::mutex& mutex = *new std::mutex;
     return mutex;
 }
 
 std::function<void(const std::string&)>& sinkFunction()
 {
-    static std::function<void(const std::string&)> sink;
+    static auto& sink = *new std::function<void(const std::string&)>;
     return sink;
 }
 

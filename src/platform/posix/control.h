@@ -35,6 +35,9 @@ void clearMessageBoxes();
 
 // Movable global memory blocks that are allocated and not yet freed.
 int globalBlocks();
+// Whether an unlocked movable block really moves (the default), so that a
+// pointer kept past GlobalUnlock shows; benchmarks turn it off.
+void setGlobalMemoryMoves(bool moves);
 
 // A device-dependent bitmap's pixels as 0x00RRGGBB, top row first; false for
 // a handle that is no live bitmap.

@@ -23,7 +23,7 @@ struct Gdi {
 
 Gdi& gdi()
 {
-    static Gdi all;
+    static Gdi& all = *new Gdi;
     return all;
 }
 

@@ -21,11 +21,12 @@ struct Block {
 struct Blocks {
     std::mutex mutex;
     std::set<Block*> live;
+    bool moves = true;
 };
 
 Blocks& blocks()
 {
-    static Blocks all;
+    static Blocks& all = *new Blocks;
     return all;
 }
 
@@ -43,6 +44,12 @@ int globalBlocks()
 {
     std::lock_guard<std::mutex> hold(blocks().mutex);
     return static_cast<int>(blocks().live.size());
+}
+
+void setGlobalMemoryMoves(bool moves)
+{
+    std::lock_guard<std::mutex> hold(blocks().mutex);
+    blocks().moves = moves;
 }
 
 } // namespace standin
@@ -86,7 +93,7 @@ BOOL WINAPI GlobalUnlock(HGLOBAL handle)
     }
     if (--block->locks > 0)
         return TRUE;
-    if (block->flags & GMEM_MOVEABLE) {
+    if ((block->flags & GMEM_MOVEABLE) && blocks().moves) {
         // Unlocked, a movable block may move: make it do so.
         void* moved = malloc(block->size ? block->size : 1);
         if (moved) {

@@ -14,7 +14,7 @@ struct Boxes {
 
 Boxes& boxes()
 {
-    static Boxes all;
+    static Boxes& all = *new Boxes;
     return all;
 }
 

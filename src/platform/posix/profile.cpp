@@ -13,19 +13,19 @@ namespace {
 
 std::mutex& profileMutex()
 {
-    static std::mutex mutex;
+    static std::mutex& mutex = *new std::mutex;
     return mutex;
 }
 
 std::mutex& directoryMutex()
 {
-    static std::mutex mutex;
+    static std::mutex& mutex = *new std::mutex;
     return mutex;
 }
 
 std::string& chosenDirectory()
 {
-    static std::string directory;
+    static std::string& directory = *new std::string;
     return directory;
 }
 

@@ -26,7 +26,7 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry state;
+    static Registry& state = *new Registry;
     return state;
 }
 

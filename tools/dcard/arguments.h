@@ -1,0 +1,25 @@
+// The command line: words, and options given as --name value, --name=value
+// or --flag, anywhere after the program name.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct Arguments {
+    std::vector<std::string> words;           // everything that is no option
+    std::map<std::string, std::string> values; // --name value
+    std::set<std::string> flags;              // --name
+
+    bool has(const std::string& name) const { return flags.count(name) || values.count(name); }
+    std::string value(const std::string& name, const std::string& fallback = "") const;
+};
+
+// Options that take a value; any other --name is a flag.
+Arguments parseArguments(int argc, char** argv, const std::set<std::string>& valued,
+                         std::string& error);
+
+// A number in decimal or with 0x; false when the text is not one.
+bool parseNumber(const std::string& text, int64_t& value);

@@ -1,0 +1,72 @@
+#include "card.h"
+
+#include <cstdio>
+
+Card::Card(int number) : number_(number), handle_(DCardInit(number)) {}
+
+Card::~Card()
+{
+    if (handle_)
+        DCardExit(handle_);
+}
+
+int fail(const std::string& command, const std::string& message)
+{
+    fprintf(stderr, "dcard %s: %s\n", command.c_str(), message.c_str());
+    return kFailed;
+}
+
+int usage(const std::string& command, const std::string& message)
+{
+    fprintf(stderr, "dcard %s: %s (see dcard %s --help)\n", command.c_str(), message.c_str(),
+            command.c_str());
+    return kUsage;
+}
+
+bool numberOption(const Arguments& arguments, const std::string& command, const std::string& name,
+                  int64_t low, int64_t high, int64_t fallback, int64_t& value)
+{
+    value = fallback;
+    if (!arguments.has(name))
+        return true;
+    std::string text = arguments.value(name);
+    if (!parseNumber(text, value) || value < low || value > high) {
+        usage(command, "--" + name + " must be a number from " + std::to_string(low) + " to " +
+                           std::to_string(high) + ", not '" + text + "'");
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<Card> openCard(const Arguments& arguments, const std::string& command)
+{
+    int64_t number = 0;
+    if (!numberOption(arguments, command, "card", 0, 9, 0, number))
+        return nullptr;
+    auto card = std::make_unique<Card>(static_cast<int>(number));
+    if (card->open())
+        return card;
+    fail(command, "card " + std::to_string(number) +
+                      " could not be opened (no driver, no such card, or already open; "
+                      "test mode, Debug=1 in SAA7146.INI, serves card 0 without a driver)");
+    return nullptr;
+}
+
+std::string displayText(const char* text)
+{
+    std::string out;
+    for (const char* c = text ? text : ""; *c; ++c) {
+        unsigned char byte = static_cast<unsigned char>(*c);
+#ifdef _WIN32
+        out.push_back(static_cast<char>(byte));
+#else
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(byte));
+        } else {
+            out.push_back(static_cast<char>(0xC0 | byte >> 6));
+            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+#endif
+    }
+    return out;
+}
