@@ -1,5 +1,7 @@
 #include "frames.h"
 
+#include "card/driver_request.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -136,23 +138,6 @@ void encodeRow(const FrameFormat& format, const Rgb* row, int32_t width, uint8_t
     }
 }
 
-int bytesPerPixel(int32_t bitsPerPixel)
-{
-    switch (bitsPerPixel) {
-    case 8:
-        return 1;
-    case 15:
-    case 16:
-        return 2;
-    case 24:
-        return 3;
-    case 32:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 uint64_t frameSize(const FrameFormat& format)
@@ -160,7 +145,7 @@ uint64_t frameSize(const FrameFormat& format)
     if (format.width < 0)
         return 0;
     return uint64_t(format.width) * lineCount(format.height) *
-           uint64_t(bytesPerPixel(format.bitsPerPixel));
+           uint64_t(driver::bytesPerPixel(format.bitsPerPixel));
 }
 
 Rgb patternColour(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t camera,

@@ -15,23 +15,7 @@ add_test(NAME wine_prefix
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 
 # The library's unit and integration tests against the virtual card.
-add_executable(saa7146_tests
-  support/harness.cpp
-  support/harness_win32.cpp
-  unit/frames_test.cpp
-  unit/register_fields_test.cpp
-  unit/second_camera_test.cpp
-  unit/support_test.cpp
-  integration/bitmap_test.cpp
-  integration/bus_test.cpp
-  integration/card_table_test.cpp
-  integration/controls_test.cpp
-  integration/digitize_test.cpp
-  integration/registers_test.cpp
-  integration/test_frame_test.cpp
-  integration/request_layer_test.cpp
-  integration/settings_test.cpp
-)
+add_executable(saa7146_tests ${SAA7146_TEST_SOURCES} support/harness_win32.cpp)
 target_link_libraries(saa7146_tests PRIVATE saa7146_static gtest gtest_main)
 target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_options(saa7146_tests PRIVATE ${SAA7146_STATIC_RUNTIME})

@@ -40,6 +40,17 @@ enum Code : int32_t {
 };
 constexpr int kCodeCount = 17;
 
+// Bytes per pixel of the depths a Digit request may carry (8, 15, 16, 24,
+// 32 bits), 0 for any other.
+constexpr int bytesPerPixel(int bitsPerPixel)
+{
+    return bitsPerPixel == 8                        ? 1
+           : bitsPerPixel == 15 || bitsPerPixel == 16 ? 2
+           : bitsPerPixel == 24                       ? 3
+           : bitsPerPixel == 32                       ? 4
+                                                      : 0;
+}
+
 struct CodeInfo {
     const char* name;
     uint32_t size; // whole record, header included

@@ -56,26 +56,9 @@ const DCardFrameMode* frameMode(int mode)
     return &kTable.modes[mode];
 }
 
-int bytesPerPixel(int bitsPerPixel)
-{
-    switch (bitsPerPixel) {
-    case 8:
-        return 1;
-    case 15:
-    case 16:
-        return 2;
-    case 24:
-        return 3;
-    case 32:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
 bool frameBytes(int width, int height, int bitsPerPixel, uint32_t& bytes)
 {
-    int perPixel = bytesPerPixel(bitsPerPixel);
+    int perPixel = driver::bytesPerPixel(bitsPerPixel);
     if (perPixel == 0 || width < 0 || height < 0)
         return false;
     uint64_t product = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) *

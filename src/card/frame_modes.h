@@ -6,13 +6,12 @@
 
 #include <saa7146/dcard.h>
 
+#include "card/driver_request.h"
+
 constexpr int kFrameModeCount = 28;
 
 // The entry of a mode 0..27, or null.
 const DCardFrameMode* frameMode(int mode);
-
-// Bytes per pixel of a depth the card digitizes (8, 15, 16, 24, 32), else 0.
-int bytesPerPixel(int bitsPerPixel);
 
 // width x height x bytes per pixel, or false when a side is negative, the
 // depth is not one the card digitizes, or the product does not fit 32 bits.
