@@ -45,6 +45,8 @@ set(SAA7146_STANDIN_SOURCES
 
 # The virtual card, and the device-file seam bound to it.
 set(SAA7146_SIM_SOURCES
+  sim/card_requests.cpp
+  sim/card_set.cpp
   sim/device_files.cpp
   sim/frames.cpp
   sim/i2c_bus.cpp

@@ -1,0 +1,204 @@
+// How the virtual card carries out each request.
+#include <cstring>
+
+#include "card_status.h"
+#include "frames.h"
+#include "virtual_card.h"
+
+namespace sim {
+
+uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
+{
+    if (request.code < 0 || request.code >= driver::kCodeCount)
+        return driver::kStatusNotSupported;
+    if (request.size != driver::kCodes[request.code].size)
+        return kStatusBadRequest;
+    switch (request.code) {
+    case driver::MapMemory: {
+        auto& map = reinterpret_cast<driver::MapMemoryRequest&>(request);
+        uint8_t* memory = frameMemoryLocked();
+        if (!memory)
+            return kStatusBadRequest;
+        map.mapInfo0 = settings_.mapInfo0;
+        map.frameMemory = settings_.mapFrameMemory
+                              ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(memory))
+                              : 0;
+        map.frameMemorySize = settings_.frameMemorySize;
+        map.mapInfo3 = settings_.mapInfo3;
+        mapped_ = true;
+        return driver::kStatusOk;
+    }
+    case driver::UnmapMemory:
+        mapped_ = false;
+        return driver::kStatusOk;
+    case driver::Digit:
+        return digit(reinterpret_cast<driver::DigitRequest&>(request), legacyFamily);
+    case driver::SetReg: {
+        auto& set = reinterpret_cast<driver::SetRegRequest&>(request);
+        return registers_.write(set.camera, set.regNum, set.value) ? driver::kStatusOk
+                                                                   : kStatusBadRequest;
+    }
+    case driver::GetReg: {
+        auto& get = reinterpret_cast<driver::GetRegRequest&>(request);
+        // Mode 1 asks for the power-on value, as camera 0 does.
+        int camera = get.mode == 1 ? 0 : get.camera;
+        return registers_.read(camera, get.regNum, get.value) ? driver::kStatusOk
+                                                              : kStatusBadRequest;
+    }
+    case driver::SetCameraSignal: {
+        auto& signal = reinterpret_cast<driver::SetCameraSignalRequest&>(request);
+        if (signal.camera < 1 || signal.camera > kMaxCards)
+            return kStatusBadRequest;
+        signals_[signal.camera] = signal.signalType;
+        return driver::kStatusOk;
+    }
+    case driver::SetDriverParam: {
+        auto& set = reinterpret_cast<driver::SetDriverParamRequest&>(request);
+        if (set.camera < 0 || set.camera > kMaxCards)
+            return kStatusBadRequest;
+        params_[{set.camera, set.param}] = set.value;
+        return driver::kStatusOk;
+    }
+    case driver::GetDriverParam: {
+        auto& get = reinterpret_cast<driver::GetDriverParamRequest&>(request);
+        if (get.camera < 0 || get.camera > kMaxCards)
+            return kStatusBadRequest;
+        auto found = params_.find({get.camera, get.param});
+        if (found != params_.end())
+            get.value = found->second;
+        else
+            get.value = get.param == 20 ? static_cast<int32_t>(settings_.boardId) : 0;
+        return driver::kStatusOk;
+    }
+    case driver::I2CTransfer:
+        return i2cTransfer(reinterpret_cast<driver::I2CTransferRequest&>(request));
+    case driver::I2CCommand: {
+        auto& sequence = reinterpret_cast<driver::I2CCommandRequest&>(request);
+        if (sequence.count > 256)
+            return kStatusBadRequest;
+        return bus_.command(registers_, sequence.words, sequence.count) ? driver::kStatusOk
+                                                                        : kStatusNack;
+    }
+    case driver::MemoryConfig:
+        return memoryConfiguration(reinterpret_cast<driver::MemoryConfigRequest&>(request));
+    case driver::Output:
+        return output(reinterpret_cast<driver::OutputRequest&>(request));
+    case driver::CameraRecord:
+        return cameraRecord(reinterpret_cast<driver::CameraRecordRequest&>(request));
+    case driver::CardInfo: {
+        auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
+        info.cardInfo0 = settings_.cardInfo0;
+        info.cardInfo1 = settings_.cardInfo1;
+        info.decoderType = settings_.decoderType;
+        return driver::kStatusOk;
+    }
+    default:
+        return driver::kStatusNotSupported;
+    }
+}
+
+uint32_t VirtualCard::i2cTransfer(driver::I2CTransferRequest& request)
+{
+    if (request.count < 0 || request.count > 256 || request.address > 0xFF ||
+        request.subAddress > 0xFF)
+        return kStatusBadRequest;
+    uint8_t address = static_cast<uint8_t>(request.address);
+    uint8_t subAddress = static_cast<uint8_t>(request.subAddress);
+    bool answered = request.direction == 1
+                        ? bus_.transmit(registers_, address, subAddress, request.data, request.count)
+                        : bus_.receive(registers_, address, subAddress, request.data, request.count);
+    return answered ? driver::kStatusOk : kStatusNack;
+}
+
+// Get reports the configuration; set takes the three offsets, refusing any
+// that lies past the frame memory.
+uint32_t VirtualCard::memoryConfiguration(driver::MemoryConfigRequest& request)
+{
+    if (request.operation == 0) {
+        request.captureOffset = settings_.captureOffset;
+        request.maskOffset = settings_.maskOffset;
+        request.outputOffset = settings_.outputOffset;
+        request.boardType = settings_.boardType;
+        request.extraInfo = settings_.extraInfo;
+        return driver::kStatusOk;
+    }
+    if (request.operation != 1)
+        return kStatusBadRequest;
+    uint32_t size = settings_.frameMemorySize;
+    if (request.captureOffset > size || request.maskOffset > size || request.outputOffset > size)
+        return kStatusBadRequest;
+    settings_.captureOffset = request.captureOffset;
+    settings_.maskOffset = request.maskOffset;
+    settings_.outputOffset = request.outputOffset;
+    return driver::kStatusOk;
+}
+
+// Output data is staged in the frame memory at the output offset (the newer
+// family) before the request names it; the card keeps what it was given.
+uint32_t VirtualCard::output(const driver::OutputRequest& request)
+{
+    OutputSeen seen{request.mode, {request.param1, request.param2, request.param3}, request.data,
+                    request.length, {}};
+    uint8_t* memory = frameMemoryLocked();
+    if (request.mode != 0 && memory && request.length &&
+        uint64_t(settings_.outputOffset) + request.length <= settings_.frameMemorySize)
+        seen.staged.assign(memory + settings_.outputOffset,
+                           memory + settings_.outputOffset + request.length);
+    outputs_.push_back(std::move(seen));
+    if (outputs_.size() > 64)
+        outputs_.erase(outputs_.begin());
+    return driver::kStatusOk;
+}
+
+// The record of a camera input: its size (40), the camera number and its name.
+uint32_t VirtualCard::cameraRecord(driver::CameraRecordRequest& request)
+{
+    if (request.camera < 1 || request.camera > kMaxCards)
+        return kStatusBadRequest;
+    uint32_t words[2] = {sizeof(request.record), static_cast<uint32_t>(request.camera - 1)};
+    memcpy(request.record, words, sizeof(words));
+    char name[32] = {};
+    const std::string& source = cameraNames_[request.camera - 1];
+    memcpy(name, source.data(), source.size() < 31 ? source.size() : 31);
+    memcpy(request.record + 8, name, sizeof(name));
+    return driver::kStatusOk;
+}
+
+// The older family writes the frame into the caller's buffer; the newer one
+// into the frame memory at the capture offset, where a second camera of a
+// board of type 0x200 leaves its two planes instead.
+uint32_t VirtualCard::digit(driver::DigitRequest& request, bool legacyFamily)
+{
+    int camera = request.camera;
+    uint32_t frame = 0;
+    if (camera >= 0 && camera <= kMaxCards)
+        frame = frameCounters_[camera]++;
+    if (!settings_.renderFrames)
+        return driver::kStatusOk;
+    FrameFormat format{request.width, request.height, request.bitsPerPixel, request.rgb != 0};
+    uint32_t shownCamera = camera > 0 ? uint32_t(camera - 1) : 0;
+    if (legacyFamily) {
+        auto* buffer = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(request.buffer));
+        if (buffer && frameSize(format) == request.frameBytes)
+            renderPattern(format, shownCamera, frame, buffer);
+        return driver::kStatusOk;
+    }
+    uint8_t* memory = frameMemoryLocked();
+    uint64_t room = memory && settings_.captureOffset <= settings_.frameMemorySize
+                        ? settings_.frameMemorySize - settings_.captureOffset
+                        : 0;
+    uint32_t lines = lineCount(request.height);
+    if (settings_.boardType == 0x200 && camera >= 2) {
+        uint64_t planes = 3ull * uint64_t(request.width > 0 ? request.width : 0) * lines;
+        if (planes && planes <= room)
+            renderSecondCameraPlanes(request.width, static_cast<int32_t>(lines), shownCamera,
+                                     frame, memory + settings_.captureOffset);
+        return driver::kStatusOk;
+    }
+    uint64_t size = frameSize(format);
+    if (size && size <= room)
+        renderPattern(format, shownCamera, frame, memory + settings_.captureOffset);
+    return driver::kStatusOk;
+}
+
+} // namespace sim
