@@ -271,6 +271,18 @@ TEST_F(CardTableTest, ThreadsOpenUseAndCloseCardsAtOnce)
                 param.size = sizeof(param);
                 if (DCardGetParamEx(number + 1, &param) && param.size != 22)
                     ++wrongAnswers;
+                // Work of every family on cards that other threads open and close.
+                uint8_t frame[64 * 48];
+                uint32_t bytes = 0;
+                if (DCardDigitEx(number + 1, 0, 64, 48, 8, 0, frame, sizeof(frame), &bytes, 0) &&
+                    bytes != sizeof(frame))
+                    ++wrongAnswers;
+                DCardSetStringReg(number + 1, t % 2, "Brightness", round);
+                uint8_t decoder[4];
+                DCardI2CReceive(number + 1, 100, 0x9C, 0x19, decoder, 4);
+                DCardMemoryConfig config = {};
+                config.size = sizeof(config);
+                DCardGetMemoryConfig(number + 1, &config);
                 if (round % 3 == 0)
                     DCardExit(number + 1);
             }
