@@ -5,6 +5,7 @@ set(SAA7146_LIBRARY_SOURCES
   src/api/card_table.cpp
   src/api/control_api.cpp
   src/api/digit_api.cpp
+  src/api/display_api.cpp
   src/api/function_table.cpp
   src/api/register_api.cpp
   src/api/settings.cpp
@@ -16,6 +17,9 @@ set(SAA7146_LIBRARY_SOURCES
   src/card/driver_request.cpp
   src/card/switches.cpp
   src/card/test_sources.cpp
+  src/display/display_mode.cpp
+  src/display/overlay.cpp
+  src/display/phys_address.cpp
   src/image/bmp_file.cpp
   src/image/dib.cpp
   src/regs/card_controls.cpp
@@ -31,16 +35,20 @@ set(SAA7146_LIBRARY_SOURCES
 # The stand-in for Windows on Linux.
 set(SAA7146_STANDIN_SOURCES
   src/platform/posix/crt_files.cpp
+  src/platform/posix/direct_draw.cpp
+  src/platform/posix/display.cpp
   src/platform/posix/file_store.cpp
   src/platform/posix/files.cpp
   src/platform/posix/gdi.cpp
   src/platform/posix/global_memory.cpp
   src/platform/posix/message_box.cpp
+  src/platform/posix/modules.cpp
   src/platform/posix/profile.cpp
   src/platform/posix/profile_text.cpp
   src/platform/posix/registry.cpp
   src/platform/posix/registry_store.cpp
   src/platform/posix/system.cpp
+  src/platform/posix/tav_helper.cpp
 )
 
 # The virtual card, and the device-file seam bound to it.

@@ -7,6 +7,12 @@
 
 namespace sim {
 
+namespace {
+
+constexpr uint32_t kLargestMaskBytes = 100 * 576;
+
+} // namespace
+
 uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
 {
     if (request.code < 0 || request.code >= driver::kCodeCount)
@@ -85,6 +91,14 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return output(reinterpret_cast<driver::OutputRequest&>(request));
     case driver::CameraRecord:
         return cameraRecord(reinterpret_cast<driver::CameraRecordRequest&>(request));
+    case driver::Overlay:
+        overlay_ = reinterpret_cast<const driver::OverlayRequest&>(request);
+        return driver::kStatusOk;
+    case driver::OverlayEx:
+        overlayEx_ = reinterpret_cast<const driver::OverlayExRequest&>(request);
+        return driver::kStatusOk;
+    case driver::Mask:
+        return maskRequest(reinterpret_cast<const driver::MaskRequest&>(request), legacyFamily);
     case driver::CardInfo: {
         auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
         info.cardInfo0 = settings_.cardInfo0;
@@ -161,6 +175,30 @@ uint32_t VirtualCard::cameraRecord(driver::CameraRecordRequest& request)
     const std::string& source = cameraNames_[request.camera - 1];
     memcpy(name, source.data(), source.size() < 31 ? source.size() : 31);
     memcpy(request.record + 8, name, sizeof(name));
+    return driver::kStatusOk;
+}
+
+// The newer family reads the mask from the frame memory at the mask offset,
+// where the library copied it; the older one from the caller's address.
+uint32_t VirtualCard::maskRequest(const driver::MaskRequest& request, bool legacyFamily)
+{
+    mask_.request = request;
+    mask_.bits.clear();
+    if (request.maskSwitch == 0)
+        return driver::kStatusOk;
+    const uint8_t* source = nullptr;
+    if (legacyFamily) {
+        // The driver reads no more than the largest mask (769 x 576 pixels).
+        if (request.size <= kLargestMaskBytes)
+            source = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(request.bits));
+    } else {
+        uint8_t* memory = frameMemoryLocked();
+        if (memory && uint64_t(settings_.maskOffset) + request.size <= settings_.frameMemorySize)
+            source = memory + settings_.maskOffset;
+    }
+    if (!source)
+        return kStatusBadRequest;
+    mask_.bits.assign(source, source + request.size);
     return driver::kStatusOk;
 }
 

@@ -37,6 +37,10 @@ void VirtualCard::configure(const CardSettings& settings)
     memset(signals_, 0, sizeof(signals_));
     params_.clear();
     outputs_.clear();
+    overlay_ = {};
+    overlayEx_ = {};
+    translations_.clear();
+    mask_ = {};
     for (int camera = 0; camera < kMaxCards; ++camera)
         cameraNames_[camera] = "Camera " + std::to_string(camera + 1);
     if (allocatedSize_ != settings.frameMemorySize) {
@@ -172,6 +176,30 @@ std::vector<VirtualCard::OutputSeen> VirtualCard::outputs() const
     return outputs_;
 }
 
+driver::OverlayRequest VirtualCard::overlay() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return overlay_;
+}
+
+driver::OverlayExRequest VirtualCard::overlayEx() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return overlayEx_;
+}
+
+std::vector<uint32_t> VirtualCard::translations() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return translations_;
+}
+
+VirtualCard::MaskSeen VirtualCard::mask() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return mask_;
+}
+
 bool VirtualCard::faultMatches(const Fault& fault, const driver::Header& request) const
 {
     if (fault.code != -1 && fault.code != request.code)
@@ -199,6 +227,8 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
     {
         std::lock_guard<std::mutex> hold(mutex_);
         *bytesReturned = 0;
+        if (controlCode == driver::kTranslateCode && !legacyFamily)
+            return translate(in, inSize, out, outSize, bytesReturned, error);
         uint32_t expected = legacyFamily ? driver::kLegacyRequestCode : driver::kRequestCode;
         if (controlCode != expected) {
             *error = kErrorInvalidFunction;
@@ -253,6 +283,38 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
     if (delayMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     return result;
+}
+
+// The newer family's address translation: the caller's own memory is both
+// buffers, and the physical address goes to driver parameter 4 of camera 0.
+bool VirtualCard::translate(void* in, uint32_t inSize, void* out, uint32_t outSize,
+                            uint32_t* bytesReturned, uint32_t* error)
+{
+    if (!in || !out || inSize != 4 || outSize != 4) {
+        *error = kErrorInvalidParameter;
+        return false;
+    }
+    for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
+        if (fault->code != kTranslationFaultCode)
+            continue;
+        Fault hit = *fault;
+        if (--fault->remaining <= 0)
+            faults_.erase(fault);
+        if (hit.kind == Fault::CallFails) {
+            *error = kErrorGenFailure;
+            return false;
+        }
+        *bytesReturned = hit.kind == Fault::ShortCount && hit.shortBy < 4 ? 4 - hit.shortBy : 4;
+        return true;
+    }
+    auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out));
+    translations_.push_back(address);
+    if (translations_.size() > 64)
+        translations_.erase(translations_.begin());
+    if (settings_.translateAddresses)
+        params_[{1, 4}] = static_cast<int32_t>(address + settings_.physicalOffset);
+    *bytesReturned = 4;
+    return true;
 }
 
 } // namespace sim

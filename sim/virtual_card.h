@@ -44,6 +44,8 @@ struct CardSettings {
     uint32_t digitDelayMs = 0;        // how long a Digit request blocks
     bool logRequests = true;          // keep every request for requests()
     bool mapFrameMemory = true;       // false: MapMemory succeeds without an address
+    bool translateAddresses = true;   // false: the translation leaves parameter 4 alone
+    uint32_t physicalOffset = 0x40000000; // a translated address is the user address plus this
 };
 
 // One request as the library sent it, and how the card answered.
@@ -53,6 +55,10 @@ struct LoggedRequest {
     std::vector<uint8_t> sent;
     uint32_t status;
 };
+
+// The code a fault gives to match the address translation call instead of a
+// request.
+constexpr int32_t kTranslationFaultCode = 100;
 
 // A fault for the next matching requests.
 struct Fault {
@@ -118,6 +124,21 @@ public:
     uint32_t frameMemorySize() const;
     bool mapped() const;
 
+    // The overlay as the driver holds it: the last Overlay and OverlayEx
+    // requests (code 0 until one came).
+    driver::OverlayRequest overlay() const;
+    driver::OverlayExRequest overlayEx() const;
+    // The user addresses the translation code was given, oldest first.
+    std::vector<uint32_t> translations() const;
+    // The last Mask request, and the mask bytes the driver read for it: from
+    // the frame memory at the mask offset, or (older family) at the address
+    // in the request.
+    struct MaskSeen {
+        driver::MaskRequest request;
+        std::vector<uint8_t> bits;
+    };
+    MaskSeen mask() const;
+
     // One device-control call on this card. False when the call itself fails
     // (error receives the reason); the request's own outcome is in its status.
     bool control(uint32_t controlCode, bool legacyFamily, void* in, uint32_t inSize, void* out,
@@ -131,6 +152,9 @@ private:
     uint32_t memoryConfiguration(driver::MemoryConfigRequest& request);
     uint32_t output(const driver::OutputRequest& request);
     uint32_t cameraRecord(driver::CameraRecordRequest& request);
+    uint32_t maskRequest(const driver::MaskRequest& request, bool legacyFamily);
+    bool translate(void* in, uint32_t inSize, void* out, uint32_t outSize,
+                   uint32_t* bytesReturned, uint32_t* error);
     uint8_t* frameMemoryLocked();
 
     mutable std::mutex mutex_;
@@ -147,6 +171,10 @@ private:
     std::map<std::pair<int32_t, int32_t>, int32_t> params_; // by (camera word, parameter)
     std::string cameraNames_[kMaxCards];
     std::vector<OutputSeen> outputs_;
+    driver::OverlayRequest overlay_{};
+    driver::OverlayExRequest overlayEx_{};
+    std::vector<uint32_t> translations_;
+    MaskSeen mask_{};
 };
 
 // Every card to the settings of the environment, all cards unmapped, no

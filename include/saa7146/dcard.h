@@ -266,6 +266,18 @@ DCARD_API int DCARD_CALL DCardSetOutputs(int handle, int outputs);
 DCARD_API int DCARD_CALL DCardGetInputs(int handle, int* inputs);
 /* DCardGetCameraRecord is not exported by name: take it from DCardGetFunctions. */
 
+/* The overlay: the card writes a camera's live picture straight into the
+ * display's frame buffer, in rect (screen coordinates; null for none). A
+ * negative camera switches it off. The display's mode goes with it. */
+DCARD_API int DCARD_CALL DCardOverlay(int handle, int camera, const RECT* rect);
+/* The overlay request with eight values the library passes on as they are;
+ * a negative camera switches the overlay off and sends v1..v6 as 0. */
+DCARD_API int DCARD_CALL DCardOverlayEx(int handle, int camera, int v1, int v2, int v3, int v4,
+                                        int v5, int v6, int v7, int v8);
+/* The physical address of the user memory at address (at least 4 writable
+ * bytes), as the driver finds it; 1 when it is not 0. */
+DCARD_API int DCARD_CALL DCardVirt2Phys(int handle, void* address, uint32_t* physical);
+
 /* Digitizes one frame (8 grey, 15 or 16 as RGB 5-5-5, 24 RGB) and writes it to
  * path as a BMP file, replacing any file there. */
 DCARD_API int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int height,

@@ -9,6 +9,7 @@
 #include "api/guard.h"
 #include "api/settings.h"
 #include "card/switches.h"
+#include "display/display_mode.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ int DCARD_CALL DCardInit(int cardNumber)
         logEnabled = readLogSetting();
         if (!card.open())
             return 0;
+        displaySetup(cardNumber + 1);
         return cardNumber + 1;
     });
 }

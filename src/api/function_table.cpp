@@ -17,6 +17,8 @@ DCardFunctions functionTable()
     table.DCardGetStringReg = DCardGetStringReg;
     table.DCardGetRegInfoEx = DCardGetRegInfoEx;
     table.DCardGetDecoderType = DCardGetDecoderType;
+    table.DCardOverlay = DCardOverlay;
+    table.DCardOverlayEx = DCardOverlayEx;
     table.DCardGetParamEx = DCardGetParamEx;
     table.DCardSetDriverParam = DCardSetDriverParam;
     table.DCardGetDriverParam = DCardGetDriverParam;
@@ -27,6 +29,7 @@ DCardFunctions functionTable()
     table.DCardI2CReceive = DCardI2CReceive;
     table.DCardI2CCommand = DCardI2CCommand;
     table.DCardGetCameraRecord = DCardGetCameraRecord;
+    table.DCardVirt2Phys = DCardVirt2Phys;
     table.DCardSetOutputs = DCardSetOutputs;
     table.DCardGetInputs = DCardGetInputs;
     table.DCardGetI2CSpeeds = DCardGetI2CSpeeds;

@@ -10,6 +10,7 @@
 #include <saa7146/dcard.h>
 
 #include "card/driver_request.h"
+#include "platform/direct_draw.h"
 #include "platform/platform.h"
 #include "support/semaphore.h"
 
@@ -80,6 +81,14 @@ public:
     int getInputs(int* inputs);
     int getCameraRecord(int camera, DCardCameraRecord* record);
 
+    // The overlay of a camera in a screen rectangle (null: none), with the
+    // display's mode; a negative camera switches it off.
+    int overlay(int camera, const RECT* rect);
+    // The overlay request with eight values of the caller's, in argument order.
+    int overlayEx(int camera, const int32_t (&values)[8]);
+    // The driver's physical address of a user address, through parameter 4.
+    int virt2Phys(void* address, uint32_t* physical);
+
     // I2C address of the port expander; 0x40 when the probe at open failed.
     int32_t ioExpanderAddress = 0;
     int32_t cardInfo[2] = {0, 0};
@@ -87,6 +96,13 @@ public:
     // The card's copy of the memory configuration.
     DCardMemoryConfig memoryConfig{};
     SEMAPHORE cardLock{0};
+    // ddraw.dll as the display-mode query holds it, under cardLock: loaded
+    // only during a query, and loaded again by a later query only when the
+    // first load found its entry point (ddrawLoadable).
+    HMODULE ddrawModule = nullptr;
+    DirectDrawCreateFn ddrawCreate = nullptr;
+    bool ddrawTried = false;
+    bool ddrawLoadable = false;
     HANDLE device = INVALID_HANDLE_VALUE;
     int32_t cardNumber = 0;
     bool displayDialog = false;

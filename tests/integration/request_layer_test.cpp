@@ -70,8 +70,9 @@ TEST_F(RequestLayerTest, NotSupportedSetsTheLastError)
 
     // Codes the card does not know get the same answer.
     SetLastError(12345);
-    auto output = driver::makeRequest<driver::OverlayExRequest>();
-    EXPECT_EQ(sendRequest(output, device), 0);
+    driver::UnmapMemoryRequest unknown = driver::makeRequest<driver::UnmapMemoryRequest>();
+    unknown.header.code = driver::kCodeCount;
+    EXPECT_EQ(sendRequest(unknown, device), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }
 

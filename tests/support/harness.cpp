@@ -2,7 +2,9 @@
 
 #include <saa7146/dcard.h>
 
+#include "api/card_table.h"
 #include "card/switches.h"
+#include "display/display_mode.h"
 #include "platform/platform.h"
 #include "support/log.h"
 #include "virtual_card.h"
@@ -24,6 +26,13 @@ void resetAll(int cards)
     setOs("Windows_NT");
     sim::reset();
     sim::setCardCount(cards);
+    // The display as the module finds it at load: nothing cached, no card
+    // has tried ddraw.dll yet.
+    forgetDisplayMode();
+    for (DigitCard& card : cardTable().cards) {
+        card.ddrawTried = false;
+        card.ddrawLoadable = false;
+    }
     // What an empty INI file gives, until a test's next open reads its own.
     testMode = false;
     logEnabled = false;

@@ -39,6 +39,18 @@ struct Picture {
 };
 bool readDeviceBitmap(HBITMAP bitmap, Picture& picture);
 
+// The display fields the overlay should send, as the system reports them:
+// the display settings, refined by DirectDraw's primary surface where it has
+// one.
+struct DisplayFields {
+    int32_t bitsPerPixel = 0;
+    int32_t bytesPerPixel = 0;
+    int32_t bytesPerLine = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+DisplayFields systemDisplay();
+
 // A directory of the test process's own.
 std::string scratchDirectory();
 

@@ -43,6 +43,19 @@ void resetPlatform()
     standin::setRegistryFile(scratchDirectory() + "/registry");
     standin::clearMessageBoxes();
     standin::setMessageBoxAnswer(IDOK);
+    standin::resetDisplay();
+}
+
+DisplayFields systemDisplay()
+{
+    standin::DisplayMode mode = standin::displayMode();
+    DisplayFields fields;
+    fields.width = int32_t(mode.width);
+    fields.height = int32_t(mode.height);
+    fields.bitsPerPixel = int32_t(mode.bitsPerPixel);
+    fields.bytesPerPixel = int32_t(mode.bitsPerPixel >> 3);
+    fields.bytesPerLine = fields.width * int32_t((mode.bitsPerPixel + 7) / 8);
+    return fields;
 }
 
 std::vector<MessageBoxSeen> messageBoxes()

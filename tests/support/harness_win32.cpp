@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/direct_draw.h"
 #include "platform/platform.h"
 
 namespace harness {
@@ -95,6 +96,49 @@ std::vector<MessageBoxSeen> messageBoxes()
 {
     std::lock_guard<std::mutex> hold(watcher().mutex);
     return watcher().seen;
+}
+
+DisplayFields systemDisplay()
+{
+    DisplayFields fields;
+    DEVMODEA settings = {};
+    settings.dmSize = offsetof(DEVMODEA, dmPanningWidth);
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &settings))
+        return fields;
+    fields.width = int32_t(settings.dmPelsWidth);
+    fields.height = int32_t(settings.dmPelsHeight);
+    fields.bitsPerPixel = int32_t(settings.dmBitsPerPel);
+    fields.bytesPerPixel = int32_t((settings.dmBitsPerPel + 7) / 8);
+    fields.bytesPerLine = fields.width * fields.bytesPerPixel;
+    HMODULE module = LoadLibraryA("ddraw.dll");
+    auto create = module ? reinterpret_cast<DirectDrawCreateFn>(
+                               reinterpret_cast<void*>(GetProcAddress(module, "DirectDrawCreate")))
+                         : nullptr;
+    LPDIRECTDRAW directDraw = nullptr;
+    if (create && SUCCEEDED(create(nullptr, &directDraw, nullptr))) {
+        DDSURFACEDESC desc = {};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        LPDIRECTDRAWSURFACE surface = nullptr;
+        if (SUCCEEDED(directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL)) &&
+            SUCCEEDED(directDraw->CreateSurface(&desc, &surface, nullptr))) {
+            DDSURFACEDESC described = {};
+            described.dwSize = sizeof(described);
+            if (SUCCEEDED(surface->GetSurfaceDesc(&described))) {
+                fields.width = int32_t(described.dwWidth);
+                fields.height = int32_t(described.dwHeight);
+                fields.bitsPerPixel = int32_t(described.ddpfPixelFormat.dwRGBBitCount);
+                fields.bytesPerPixel = fields.bitsPerPixel >> 3;
+                fields.bytesPerLine = described.lPitch;
+            }
+            surface->Release();
+        }
+        directDraw->Release();
+    }
+    if (module)
+        FreeLibrary(module);
+    return fields;
 }
 
 bool readDeviceBitmap(HBITMAP bitmap, Picture& picture)

@@ -49,4 +49,73 @@ struct BitmapPixels {
 bool readBitmap(HBITMAP bitmap, BitmapPixels& out);
 int liveBitmaps();
 
+// The display: its mode as EnumDisplaySettingsA reports it.
+struct DisplayMode {
+    uint32_t width = 1024;
+    uint32_t height = 768;
+    uint32_t bitsPerPixel = 32;
+    uint32_t refresh = 60;
+};
+void setDisplayMode(const DisplayMode& mode);
+DisplayMode displayMode();
+// EnumDisplaySettingsA fails while set.
+void setDisplaySettingsFail(bool fail);
+
+// Whether LoadLibraryA finds a module ("ddraw.dll", "TavHelpr.dll"): ddraw.dll
+// by default, the maker's helper not. A module may also lack one export.
+void setModuleAvailable(const std::string& name, bool available);
+void setModuleExportMissing(const std::string& module, const std::string& function, bool missing);
+struct ModuleCounts {
+    int loads = 0;    // successful LoadLibraryA calls
+    int releases = 0; // FreeLibrary calls of a loaded handle
+};
+ModuleCounts moduleCounts(const std::string& name);
+
+// The stand-in's DirectDraw: which calls fail, and the primary surface as it
+// describes it (0 takes the display mode's value; a pitch of 0 is width x
+// bytes per pixel; an address of 0 is memory of the stand-in's own).
+struct DirectDrawSettings {
+    bool createFails = false;
+    bool cooperativeFails = false;
+    bool createSurfaceFails = false;
+    bool describeFails = false;
+    bool lockFails = false;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bitCount = 0;
+    int32_t pitch = 0;
+    uint32_t surfaceAddress = 0;
+};
+void setDirectDraw(const DirectDrawSettings& settings);
+struct DirectDrawCounts {
+    int created = 0;        // DirectDraw objects
+    int surfaces = 0;       // primary surfaces
+    int locks = 0;
+    int unlocks = 0;
+    int liveObjects = 0;    // objects and surfaces not yet released
+    uint32_t lastCooperativeFlags = 0;
+};
+DirectDrawCounts directDrawCounts();
+// The address Lock hands out now.
+uint32_t primarySurfaceAddress();
+
+// The physical-memory helper's answers: TavHelperInit(i) returns initResults[i];
+// TavHelperVirt2Phys(n, address, result) succeeds for the first n at or above
+// translateFrom (0: never) and stores physical, or, when that is 0, address
+// with its top bit set.
+struct TavHelperSettings {
+    uint32_t initResults[10] = {};
+    int translateFrom = 0;
+    uint32_t physical = 0;
+};
+void setTavHelper(const TavHelperSettings& settings);
+struct HelperCall {
+    std::string function; // "TavHelperInit", "TavHelperVirt2Phys", "TavHelperExit"
+    uint32_t arguments[2];
+};
+std::vector<HelperCall> helperCalls();
+
+// Display, modules, DirectDraw and helper back to the defaults above.
+void resetDisplay();
+
 } // namespace standin

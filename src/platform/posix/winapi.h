@@ -216,3 +216,5 @@ LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR subkey);
 LONG WINAPI RegCloseKey(HKEY key);
 
 } // extern "C"
+
+#include "platform/posix/winapi_display.h"

@@ -1,0 +1,26 @@
+// The overlay, and physical addresses for callers that drive the overlay
+// themselves.
+#include <saa7146/dcard.h>
+
+#include "api/guard.h"
+
+extern "C" {
+
+int DCARD_CALL DCardOverlay(int handle, int camera, const RECT* rect)
+{
+    return withCard(handle, [&](DigitCard& card) { return card.overlay(camera, rect); });
+}
+
+int DCARD_CALL DCardOverlayEx(int handle, int camera, int v1, int v2, int v3, int v4, int v5,
+                              int v6, int v7, int v8)
+{
+    const int32_t values[8] = {v1, v2, v3, v4, v5, v6, v7, v8};
+    return withCard(handle, [&](DigitCard& card) { return card.overlayEx(camera, values); });
+}
+
+int DCARD_CALL DCardVirt2Phys(int handle, void* address, uint32_t* physical)
+{
+    return withCard(handle, [&](DigitCard& card) { return card.virt2Phys(address, physical); });
+}
+
+} // extern "C"

@@ -1,0 +1,101 @@
+// The display's current mode, and the control of the display stand-ins.
+#include <cstring>
+
+#include "platform/posix/display.h"
+
+namespace standin {
+
+std::mutex& displayLock()
+{
+    static std::mutex& lock = *new std::mutex;
+    return lock;
+}
+
+DisplayState& displayState()
+{
+    static DisplayState& state = *new DisplayState;
+    return state;
+}
+
+void setDisplayMode(const DisplayMode& mode)
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    displayState().mode = mode;
+}
+
+DisplayMode displayMode()
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    return displayState().mode;
+}
+
+void setDisplaySettingsFail(bool fail)
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    displayState().settingsFail = fail;
+}
+
+void setDirectDraw(const DirectDrawSettings& settings)
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    displayState().directDraw = settings;
+}
+
+DirectDrawCounts directDrawCounts()
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    return displayState().counts;
+}
+
+void setTavHelper(const TavHelperSettings& settings)
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    displayState().helper = settings;
+}
+
+std::vector<HelperCall> helperCalls()
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    return displayState().helperCalls;
+}
+
+void resetDisplay()
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    DisplayState& state = displayState();
+    state.mode = {};
+    state.settingsFail = false;
+    state.directDraw = {};
+    state.counts = {};
+    state.helper = {};
+    state.helperCalls.clear();
+    resetModules();
+}
+
+} // namespace standin
+
+extern "C" BOOL WINAPI EnumDisplaySettingsA(LPCSTR device, DWORD mode, DEVMODEA* settings)
+{
+    std::lock_guard<std::mutex> hold(standin::displayLock());
+    const standin::DisplayState& state = standin::displayState();
+    // One display, and only its current mode.
+    if (device || mode != ENUM_CURRENT_SETTINGS || !settings || state.settingsFail)
+        return FALSE;
+    if (settings->dmSize < offsetof(DEVMODEA, dmDisplayFrequency) + sizeof(DWORD))
+        return FALSE;
+    // What fits the caller's dmSize, as the structure grew over the versions.
+    DEVMODEA filled;
+    memset(&filled, 0, sizeof(filled));
+    memcpy(filled.dmDeviceName, "DISPLAY", 8);
+    filled.dmSpecVersion = 0x0401;
+    filled.dmSize = settings->dmSize;
+    filled.dmDriverExtra = 0;
+    filled.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    filled.dmBitsPerPel = state.mode.bitsPerPixel;
+    filled.dmPelsWidth = state.mode.width;
+    filled.dmPelsHeight = state.mode.height;
+    filled.dmDisplayFrequency = state.mode.refresh;
+    size_t size = settings->dmSize < sizeof(filled) ? settings->dmSize : sizeof(filled);
+    memcpy(settings, &filled, size);
+    return TRUE;
+}

@@ -1,0 +1,34 @@
+// Inside the stand-in: the display, its DirectDraw and the physical-memory
+// helper, shared by the files that implement them. Everything here is
+// guarded by displayLock().
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+#include "platform/posix/control.h"
+#include "platform/posix/ddraw.h"
+
+namespace standin {
+
+std::mutex& displayLock();
+
+struct DisplayState {
+    DisplayMode mode;
+    bool settingsFail = false;
+    DirectDrawSettings directDraw;
+    DirectDrawCounts counts;
+    TavHelperSettings helper;
+    std::vector<HelperCall> helperCalls;
+    std::vector<uint8_t> frameBuffer; // what Lock hands out unless an address is set
+};
+// The caller holds displayLock().
+DisplayState& displayState();
+
+// The exports of the two modules, by name; null for a name they lack.
+FARPROC directDrawExport(const char* name);
+FARPROC tavHelperExport(const char* name);
+// The modules back to their defaults.
+void resetModules();
+
+} // namespace standin
