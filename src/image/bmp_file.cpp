@@ -13,14 +13,11 @@ constexpr uint32_t kFileHeaderBytes = 14;
 constexpr int kWriteFlags = 0x8302;  // read-write, create, truncate, binary
 constexpr int kWriteMode = 0x180;    // read and write permission
 
-int writeBitmap(const char* path, int width, int height, int bitsPerPixel, uint8_t* frame)
+// Writes the current DIB block, which holds a frame of this layout, as a file.
+int writeCurrentBlock(const char* path, const DibLayout& layout)
 {
-    HDC screen = GetDC(nullptr);
-    MakeDigDIB(screen, frame, width, height, bitsPerPixel, 1);
-    ReleaseDC(nullptr, screen);
     HGLOBAL block = currentDibBlock();
-    DibLayout layout;
-    if (!block || !dibLayout(width, height, bitsPerPixel, layout))
+    if (!block)
         return 0;
     auto* dib = static_cast<const uint8_t*>(GlobalLock(block));
     if (!dib)
@@ -45,6 +42,76 @@ int writeBitmap(const char* path, int width, int height, int bitsPerPixel, uint8
     return result;
 }
 
+int colourTypeOf(int bitsPerPixel)
+{
+    return bitsPerPixel == 8 ? DCARD_COLOUR_GREY : DCARD_COLOUR_RGB;
+}
+
+// A packed DIB block of the thread's own, kept from one call to the next.
+struct SpareBlock {
+    HGLOBAL block = nullptr;
+    ~SpareBlock()
+    {
+        if (block)
+            GlobalFree(block);
+    }
+};
+
+// Rows that need no padding: the frame is digitized straight into the
+// pixels of the thread's spare block, which then becomes the current DIB
+// block; the block it replaces is the thread's spare for the next picture.
+// So a series of pictures neither allocates nor copies a frame twice, and
+// no lock is held while the card delivers.
+int saveUnpadded(int handle, int camera, int width, int height, int bitsPerPixel,
+                 const char* path, const DibLayout& layout)
+{
+    static thread_local SpareBlock spare;
+    const uint32_t bytes = dibBlockBytes(layout);
+    if (spare.block && GlobalSize(spare.block) != bytes) {
+        GlobalFree(spare.block);
+        spare.block = nullptr;
+    }
+    if (!spare.block)
+        spare.block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!spare.block)
+        return 0;
+    auto* dib = static_cast<uint8_t*>(GlobalLock(spare.block));
+    if (!dib)
+        return 0;
+    uint32_t received = 0;
+    int digitized = DCardDigitEx(handle, camera, width, height, bitsPerPixel,
+                                 colourTypeOf(bitsPerPixel), dib + kDibHeaderBytes + layout.palette,
+                                 layout.pixelBytes + kDibSpareBytes, &received, 1);
+    GlobalUnlock(spare.block);
+    if (!digitized)
+        return 0;
+    // From the build to the write, so no other thread's build frees the block.
+    std::lock_guard<std::recursive_mutex> hold(dibLock());
+    if (!installDibBlock(spare.block, width, height, layout))
+        return 0;
+    return writeCurrentBlock(path, layout);
+}
+
+// Rows padded to 4 bytes: the frame goes through a buffer of the thread's
+// own, kept from one call to the next, and MakeDigDIB pads it.
+int savePadded(int handle, int camera, int width, int height, int bitsPerPixel,
+               const char* path, const DibLayout& layout)
+{
+    uint32_t bufferBytes = layout.frameRow * uint32_t(height) + kDibSpareBytes;
+    static thread_local std::vector<uint8_t> frame;
+    if (frame.size() < bufferBytes)
+        frame.resize(bufferBytes);
+    uint32_t received = 0;
+    if (!DCardDigitEx(handle, camera, width, height, bitsPerPixel, colourTypeOf(bitsPerPixel),
+                      frame.data(), bufferBytes, &received, 1))
+        return 0;
+    std::lock_guard<std::recursive_mutex> hold(dibLock());
+    HDC screen = GetDC(nullptr);
+    MakeDigDIB(screen, frame.data(), width, height, bitsPerPixel, 1);
+    ReleaseDC(nullptr, screen);
+    return writeCurrentBlock(path, layout);
+}
+
 } // namespace
 
 extern "C" int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int height,
@@ -58,19 +125,8 @@ extern "C" int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int
             return 0;
         if (bitsPerPixel == 16)
             bitsPerPixel = 15;
-        uint32_t bufferBytes = layout.frameRow * uint32_t(height) + kDibSpareBytes;
-        // The thread's frame buffer is kept from one call to the next, so a
-        // series of pictures does not allocate (and fault in) one each time.
-        static thread_local std::vector<uint8_t> frame;
-        if (frame.size() < bufferBytes)
-            frame.resize(bufferBytes);
-        uint32_t received = 0;
-        int colourType = bitsPerPixel == 8 ? DCARD_COLOUR_GREY : DCARD_COLOUR_RGB;
-        if (!DCardDigitEx(handle, camera, width, height, bitsPerPixel, colourType, frame.data(),
-                          bufferBytes, &received, 1))
-            return 0;
-        // From the build to the write, so no other thread's build frees the block.
-        std::lock_guard<std::recursive_mutex> hold(dibLock());
-        return writeBitmap(path, width, height, bitsPerPixel, frame.data());
+        if (layout.frameRow == layout.dibRow)
+            return saveUnpadded(handle, camera, width, height, bitsPerPixel, path, layout);
+        return savePadded(handle, camera, width, height, bitsPerPixel, path, layout);
     });
 }

@@ -1,6 +1,7 @@
 #include "image/dib.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,6 +35,19 @@ void fillGreyPalette(RGBQUAD* palette)
 {
     for (int i = 0; i < 256; ++i)
         palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+}
+
+// The header and, for 8 bits, the palette at the start of a packed DIB.
+void writeDibHeader(uint8_t* dib, int width, int height, const DibLayout& layout)
+{
+    BITMAPINFOHEADER header;
+    fillHeader(header, width, height, layout);
+    memcpy(dib, &header, sizeof(header));
+    if (layout.palette) {
+        RGBQUAD palette[256];
+        fillGreyPalette(palette);
+        memcpy(dib + kDibHeaderBytes, palette, sizeof(palette));
+    }
 }
 
 // Copies the frame's packed rows into rows of the DIB's stride.
@@ -87,6 +101,11 @@ bool dibLayout(int width, int height, int bitsPerPixel, DibLayout& layout)
     return true;
 }
 
+uint32_t dibBlockBytes(const DibLayout& layout)
+{
+    return kDibHeaderBytes + layout.palette + layout.pixelBytes + kDibSpareBytes;
+}
+
 std::recursive_mutex& dibLock()
 {
     static std::recursive_mutex& lock = *new std::recursive_mutex;
@@ -114,6 +133,18 @@ HGLOBAL takeCurrentDibBlock()
     return block;
 }
 
+bool installDibBlock(HGLOBAL& block, int width, int height, const DibLayout& layout)
+{
+    std::lock_guard<std::recursive_mutex> hold(dibLock());
+    auto* dib = static_cast<uint8_t*>(GlobalLock(block));
+    if (!dib)
+        return false;
+    writeDibHeader(dib, width, height, layout);
+    GlobalUnlock(block);
+    std::swap(block, currentBlock);
+    return true;
+}
+
 void freeCurrentDibBlock()
 {
     std::lock_guard<std::recursive_mutex> hold(dibLock());
@@ -128,8 +159,7 @@ HBITMAP MakeDigDIB(HDC dc, const uint8_t* pixels, int width, int height, int bit
     std::lock_guard<std::recursive_mutex> hold(dibLock());
     DibLayout layout{};
     bool valid = pixels && dibLayout(width, height, bitsPerPixel, layout);
-    uint32_t blockBytes =
-        valid ? kDibHeaderBytes + layout.palette + layout.pixelBytes + kDibSpareBytes : 0;
+    uint32_t blockBytes = valid ? dibBlockBytes(layout) : 0;
     // A new packed DIB of the same size takes over the current block rather
     // than freeing it and allocating (and faulting in) another one.
     HGLOBAL reused = nullptr;
@@ -151,14 +181,7 @@ HBITMAP MakeDigDIB(HDC dc, const uint8_t* pixels, int width, int height, int bit
             return nullptr;
         }
         currentBlock = block;
-        BITMAPINFOHEADER header;
-        fillHeader(header, width, height, layout);
-        memcpy(dib, &header, sizeof(header));
-        if (layout.palette) {
-            RGBQUAD palette[256];
-            fillGreyPalette(palette);
-            memcpy(dib + kDibHeaderBytes, palette, sizeof(palette));
-        }
+        writeDibHeader(dib, width, height, layout);
         copyRows(dib + kDibHeaderBytes + layout.palette, pixels, height, layout);
         GlobalUnlock(block);
         return nullptr;

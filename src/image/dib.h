@@ -37,6 +37,17 @@ bool dibLayout(int width, int height, int bitsPerPixel, DibLayout& layout);
 HBITMAP MakeDigDIB(HDC dc, const uint8_t* pixels, int width, int height, int bitsPerPixel,
                    int intoBlock);
 
+// The size of the packed DIB block of a layout: header, palette, pixels and
+// the spare bytes.
+uint32_t dibBlockBytes(const DibLayout& layout);
+
+// Makes block, a packed DIB block of dibBlockBytes(layout) whose pixels are
+// already in place, the current DIB block, writing its header and palette,
+// and hands back in block the one it replaces (or null): no longer current
+// and not freed, for the caller to free or reuse, as nobody else holds it.
+// False, and nothing changed, when the block cannot be locked.
+bool installDibBlock(HGLOBAL& block, int width, int height, const DibLayout& layout);
+
 // The current DIB block and the lock that every use of it holds: bitmaps may
 // be built from any thread, and a block in use is never freed under it.
 std::recursive_mutex& dibLock();

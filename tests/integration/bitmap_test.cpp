@@ -242,6 +242,46 @@ TEST_F(BitmapTest, PackedDibHoldsTheFrameAsIs)
     GlobalFree(block);
 }
 
+// Each picture of a series is its own frame, in the file and in the current
+// DIB block, also after the block was taken over by a caller; a picture whose
+// frame fails leaves the current block as it was.
+TEST_F(BitmapTest, SeriesOfFilesAndTheCurrentBlock)
+{
+    auto blockPixels = [](size_t bytes) {
+        HGLOBAL block = currentDibBlock();
+        if (!block)
+            return std::vector<uint8_t>();
+        auto* dib = static_cast<const uint8_t*>(GlobalLock(block));
+        std::vector<uint8_t> pixels(dib + 40, dib + 40 + bytes);
+        GlobalUnlock(block);
+        return pixels;
+    };
+    const size_t bytes = 384 * 288 * 3;
+    std::string file = path("series.bmp");
+    std::vector<uint8_t> previous;
+    for (int picture = 0; picture < 4; ++picture) {
+        if (picture == 2)
+            GlobalFree(takeCurrentDibBlock());
+        ASSERT_EQ(DCardSaveDigBMP(1, 0, 384, 288, 24, file.c_str()), 1) << picture;
+        auto written = readFile(file);
+        ASSERT_EQ(written.size(), 54 + bytes) << picture;
+        std::vector<uint8_t> pixels(written.begin() + 54, written.end());
+        EXPECT_EQ(pixels, lastFrame(bytes)) << picture;
+        EXPECT_EQ(blockPixels(bytes), pixels) << picture;
+        EXPECT_NE(pixels, previous) << "the marker moves from frame to frame";
+        previous = pixels;
+    }
+
+    HGLOBAL before = currentDibBlock();
+    sim::Fault fault;
+    fault.code = driver::Digit;
+    sim::card(0).injectFault(fault);
+    EXPECT_EQ(DCardSaveDigBMP(1, 0, 384, 288, 24, path("failed.bmp").c_str()), 0);
+    EXPECT_FALSE(fs::exists(path("failed.bmp")));
+    EXPECT_EQ(currentDibBlock(), before);
+    EXPECT_EQ(blockPixels(bytes), previous);
+}
+
 // Several threads write bitmaps of two cards at once: every file is whole.
 TEST_F(BitmapTest, ThreadsWriteBitmapsAtOnce)
 {

@@ -142,6 +142,33 @@ TEST_F(TestFrameTest, DirectoryNamesTheFormat)
     EXPECT_EQ(buffer[0], 0x77) << "YUV has depth 16 and no _RGB";
 }
 
+// A name of 255 characters, the most a name may have, is read under exactly
+// that name; one of 256 is read under no name, not even cut to 255 (which
+// would end in ".ra").
+TEST_F(TestFrameTest, NamesUpTo255CharactersAreRead)
+{
+    const std::string tail = "384_288_8\\00000000.raw"; // behind the path and its "\"
+    for (size_t length : {255u, 256u}) {
+        const size_t padding = length - tail.size() - root.string().size() - 2;
+        ASSERT_LT(padding, 250u) << "a scratch directory this long leaves no room";
+        const fs::path directory = root / std::string(padding, 'p');
+        const std::string camPath = directory.string();
+        ASSERT_EQ(camPath.size() + 1 + tail.size(), length);
+        fs::create_directories(directory / "384_288_8");
+        const fs::path exact = directory / "384_288_8" / "00000000.raw";
+        const fs::path cut = directory / "384_288_8" / "00000000.ra";
+        std::ofstream(exact, std::ios::binary) << std::string(110592, char(length & 0xFF));
+        std::ofstream(cut, std::ios::binary) << std::string(110592, '\x5C');
+
+        harness::writeIni("CamPath0", camPath.c_str());
+        harness::closeAllCards();
+        open();
+        std::vector<uint8_t> buffer;
+        EXPECT_EQ(grab(buffer), length == 255 ? 255 : 0xEE) << length << " characters";
+        EXPECT_EQ(buffer[110591], length == 255 ? 255 : 0xEE) << length << " characters";
+    }
+}
+
 // A stem format that would make the formatting read an argument it was not
 // given is not used: no file is read, and the number moves on as for a
 // missing file.
