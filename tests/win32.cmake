@@ -8,17 +8,35 @@ add_subdirectory(${googletest_source} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 target_compile_options(gtest PRIVATE -Wno-error)
 target_compile_options(gtest_main PRIVATE -Wno-error)
 
+# The export and import tables, read without running anything.
+find_program(MINGW_OBJDUMP NAMES i686-w64-mingw32-objdump objdump REQUIRED)
+add_test(NAME dll_exports
+         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${MINGW_OBJDUMP} -DLIBRARY=$<TARGET_FILE:saa7146_dll>
+                 -DEXPORTS=${CMAKE_SOURCE_DIR}/src/api/exports.txt
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/check_dll_exports.cmake)
+set_tests_properties(dll_exports PROPERTIES LABELS static)
+
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};WINEDEBUG=-all")
 add_test(NAME wine_prefix
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/win32/prepare-wineprefix.sh ${WINE_PREFIX})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 
+# A stand-in for the card maker's TavHelpr.dll whose answers the tests set;
+# never shipped. Beside the test programs, where the library's LoadLibraryA
+# finds it.
+add_library(tav_helper_test SHARED win32/tav_helper/tav_helper.c
+            win32/tav_helper/tav_helper.def)
+set_target_properties(tav_helper_test PROPERTIES OUTPUT_NAME TavHelpr PREFIX ""
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+target_link_options(tav_helper_test PRIVATE ${SAA7146_STATIC_RUNTIME})
+
 # The library's unit and integration tests against the virtual card.
 add_executable(saa7146_tests ${SAA7146_TEST_SOURCES} support/harness_win32.cpp)
 target_link_libraries(saa7146_tests PRIVATE saa7146_static gtest gtest_main)
 target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_options(saa7146_tests PRIVATE ${SAA7146_STATIC_RUNTIME})
+add_dependencies(saa7146_tests tav_helper_test)
 add_test(NAME saa7146_tests COMMAND saa7146_tests)
 
 # The shipped DLL as a caller sees it: exports, calling convention, record

@@ -146,86 +146,28 @@ TEST_F(DisplayModeTest, UnreadableDisplaySettingsSendNothing)
     EXPECT_EQ(harness::sentCount(driver::Overlay), 0u);
 }
 
-TEST_F(DisplayModeTest, OpeningHandsThePrimarySurfaceToTheDriver)
-{
-    standin::setModuleAvailable("TavHelpr.dll", true);
-    standin::TavHelperSettings helper;
-    helper.initResults[3] = 0x77;
-    helper.translateFrom = 2;
-    helper.physical = 0xE0001000;
-    standin::setTavHelper(helper);
-    open();
-    harness::closeAllCards();
-    sim::card(0).clearRequests();
-    ASSERT_EQ(DCardInit(0), 1);
-    EXPECT_EQ(sim::card(0).driverParam(0, 5), int32_t(0xE0001000));
-    auto fives = parameterFives();
-    ASSERT_EQ(fives.size(), 1u);
-    EXPECT_EQ(fives[0].camera, 1);
-
-    // The helper opened at the first index that answered, translated the
-    // locked surface's address from number 1 on, and was closed with what it
-    // opened with.
-    std::vector<std::string> calls;
-    uint32_t surface = standin::primarySurfaceAddress();
-    for (const auto& call : standin::helperCalls()) {
-        if (call.function == "TavHelperVirt2Phys") {
-            EXPECT_EQ(call.arguments[1], surface);
-        }
-        calls.push_back(call.function + " " + std::to_string(call.arguments[0]));
-    }
-    std::vector<std::string> expected = {"TavHelperInit 0", "TavHelperInit 1", "TavHelperInit 2",
-                                         "TavHelperInit 3", "TavHelperVirt2Phys 1",
-                                         "TavHelperVirt2Phys 2", "TavHelperExit 119"};
-    ASSERT_GE(calls.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(calls.end() - expected.size(), calls.end()), expected);
-    standin::DirectDrawCounts counts = standin::directDrawCounts();
-    EXPECT_EQ(counts.locks, counts.unlocks);
-    EXPECT_EQ(counts.liveObjects, 0);
-    EXPECT_EQ(standin::moduleCounts("TavHelpr.dll").loads,
-              standin::moduleCounts("TavHelpr.dll").releases);
-}
-
-TEST_F(DisplayModeTest, OpeningSucceedsWithoutParameterFive)
+TEST_F(DisplayModeTest, OpeningSucceedsWithoutDirectDraw)
 {
     standin::DirectDrawSettings lockFails;
     lockFails.lockFails = true;
-    standin::TavHelperSettings noInit; // every TavHelperInit fails
-    noInit.translateFrom = 0;
-    struct Case {
-        const char* what;
-        bool ddraw, helper;
-        standin::DirectDrawSettings directDraw;
-    };
-    const Case cases[] = {
-        {"no ddraw.dll", false, true, {}},
-        {"Lock fails", true, true, lockFails},
-        {"no TavHelpr.dll", true, false, {}},
-        {"no translation", true, true, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    const uint32_t inits[10] = {1};
+    for (bool ddraw : {false, true}) {
         harness::resetAll();
-        standin::setModuleAvailable("ddraw.dll", c.ddraw);
-        standin::setModuleAvailable("TavHelpr.dll", c.helper);
-        standin::setDirectDraw(c.directDraw);
-        standin::setTavHelper(noInit);
-        ASSERT_EQ(DCardInit(0), 1);
-        EXPECT_TRUE(parameterFives().empty());
+        harness::setTavHelper(inits, 1, 0xE0001000);
+        standin::setModuleAvailable("ddraw.dll", ddraw);
+        standin::setDirectDraw(lockFails);
+        ASSERT_EQ(DCardInit(0), 1) << ddraw;
+        EXPECT_TRUE(parameterFives().empty()) << ddraw;
+        EXPECT_TRUE(harness::tavHelperCalls().empty()) << "no surface address to translate";
         EXPECT_EQ(standin::directDrawCounts().liveObjects, 0);
         EXPECT_EQ(standin::directDrawCounts().locks, standin::directDrawCounts().unlocks);
     }
-    // With every TavHelperInit failing, numbers 1 to 9 are still tried, and
-    // no TavHelperExit is called.
-    std::vector<std::string> calls;
-    for (const auto& call : standin::helperCalls())
-        calls.push_back(call.function + " " + std::to_string(call.arguments[0]));
-    std::vector<std::string> expected;
-    for (int i = 0; i < 10; ++i)
-        expected.push_back("TavHelperInit " + std::to_string(i));
-    for (int n = 1; n <= 9; ++n)
-        expected.push_back("TavHelperVirt2Phys " + std::to_string(n));
-    EXPECT_EQ(calls, expected);
+    harness::resetAll();
+    standin::setModuleAvailable("TavHelpr.dll", false);
+    ASSERT_EQ(DCardInit(0), 1);
+    EXPECT_TRUE(parameterFives().empty()) << "no helper";
+    EXPECT_EQ(standin::directDrawCounts().locks, 1);
+    EXPECT_EQ(standin::directDrawCounts().unlocks, 1);
 }
 
 // Two cards overlay at once on two threads while the display mode changes

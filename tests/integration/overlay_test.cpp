@@ -2,6 +2,7 @@
 // receives them. Runs the same over the stand-in and under Wine, where the
 // display fields come from the real system.
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <saa7146/dcard.h>
@@ -207,6 +208,40 @@ TEST_F(OverlayTest, TestModeSendsNothing)
     EXPECT_EQ(DCardVirt2Phys(1, &memory, &physical), 0) << "no driver to translate";
     EXPECT_EQ(sim::card(0).requests().size(), 0u);
     EXPECT_TRUE(sim::card(0).translations().empty());
+}
+
+// Opening a card finds the primary surface, has the maker's helper translate
+// its address, and gives the result to the driver as parameter 5.
+TEST_F(OverlayTest, OpeningHandsThePrimarySurfaceToTheDriver)
+{
+    const uint32_t inits[10] = {0, 0, 0, 0x77};
+    harness::setTavHelper(inits, 2, 0xE0001000);
+    ASSERT_EQ(DCardInit(0), 1);
+    EXPECT_EQ(sim::card(0).driverParam(0, 5), int32_t(0xE0001000));
+    // The first index that opens it, numbers from 1 on, and the exit with
+    // what the opening gave.
+    std::vector<std::string> expected = {"TavHelperInit 0",      "TavHelperInit 1",
+                                         "TavHelperInit 2",      "TavHelperInit 3",
+                                         "TavHelperVirt2Phys 1", "TavHelperVirt2Phys 2",
+                                         "TavHelperExit 119"};
+    EXPECT_EQ(harness::tavHelperCalls(), expected);
+}
+
+TEST_F(OverlayTest, OpeningWithoutATranslationLeavesParameterFive)
+{
+    const uint32_t none[10] = {};
+    harness::setTavHelper(none, 0, 0);
+    ASSERT_EQ(DCardInit(0), 1);
+    for (const auto& set : harness::sent<driver::SetDriverParamRequest>())
+        EXPECT_NE(set.param, 5);
+    // Every TavHelperInit failing: numbers 1 to 9 are still tried, and no
+    // TavHelperExit follows.
+    std::vector<std::string> expected;
+    for (int i = 0; i < 10; ++i)
+        expected.push_back("TavHelperInit " + std::to_string(i));
+    for (int n = 1; n <= 9; ++n)
+        expected.push_back("TavHelperVirt2Phys " + std::to_string(n));
+    EXPECT_EQ(harness::tavHelperCalls(), expected);
 }
 
 TEST_F(OverlayTest, ClosedCardsRefuseEverything)

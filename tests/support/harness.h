@@ -51,6 +51,13 @@ struct DisplayFields {
 };
 DisplayFields systemDisplay();
 
+// The card maker's physical-memory helper, present and answering so:
+// TavHelperInit(i) returns inits[i]; TavHelperVirt2Phys(n, ...) succeeds from
+// n = translateFrom on (0: never) with physical. Its calls since then, as
+// "TavHelperInit 3", "TavHelperVirt2Phys 1", "TavHelperExit 119".
+void setTavHelper(const uint32_t (&inits)[10], int translateFrom, uint32_t physical);
+std::vector<std::string> tavHelperCalls();
+
 // A directory of the test process's own.
 std::string scratchDirectory();
 

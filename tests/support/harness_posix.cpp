@@ -46,6 +46,25 @@ void resetPlatform()
     standin::resetDisplay();
 }
 
+void setTavHelper(const uint32_t (&inits)[10], int translateFrom, uint32_t physical)
+{
+    standin::setModuleAvailable("TavHelpr.dll", true);
+    standin::TavHelperSettings helper;
+    for (int i = 0; i < 10; ++i)
+        helper.initResults[i] = inits[i];
+    helper.translateFrom = translateFrom;
+    helper.physical = physical;
+    standin::setTavHelper(helper);
+}
+
+std::vector<std::string> tavHelperCalls()
+{
+    std::vector<std::string> calls;
+    for (const auto& call : standin::helperCalls())
+        calls.push_back(call.function + " " + std::to_string(call.arguments[0]));
+    return calls;
+}
+
 DisplayFields systemDisplay()
 {
     standin::DisplayMode mode = standin::displayMode();

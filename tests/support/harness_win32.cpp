@@ -86,16 +86,68 @@ std::string scratchDirectory()
     return directory;
 }
 
+namespace {
+
+// The test build's TavHelpr.dll, held loaded by the tests so that what they
+// set survives the library's own loads and releases.
+HMODULE tavHelper()
+{
+    static HMODULE module = LoadLibraryA("TavHelpr.dll");
+    return module;
+}
+
+template <class Function> Function helperFunction(const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(tavHelper(), name)));
+}
+
+} // namespace
+
 void resetPlatform()
 {
-    std::lock_guard<std::mutex> hold(watcher().mutex);
-    watcher().seen.clear();
+    {
+        std::lock_guard<std::mutex> hold(watcher().mutex);
+        watcher().seen.clear();
+    }
+    // The helper answers nothing until a test says otherwise.
+    typedef void(WINAPI * SetFn)(const DWORD*, DWORD, DWORD);
+    if (auto set = helperFunction<SetFn>("TavHelperTestSet"))
+        set(nullptr, 0, 0);
 }
 
 std::vector<MessageBoxSeen> messageBoxes()
 {
     std::lock_guard<std::mutex> hold(watcher().mutex);
     return watcher().seen;
+}
+
+
+void setTavHelper(const uint32_t (&inits)[10], int translateFrom, uint32_t physical)
+{
+    typedef void(WINAPI * SetFn)(const DWORD*, DWORD, DWORD);
+    auto set = helperFunction<SetFn>("TavHelperTestSet");
+    ASSERT_TRUE(set) << "TavHelpr.dll of the tests is missing";
+    DWORD values[10];
+    for (int i = 0; i < 10; ++i)
+        values[i] = inits[i];
+    set(values, DWORD(translateFrom), physical);
+}
+
+std::vector<std::string> tavHelperCalls()
+{
+    typedef DWORD(WINAPI * CallsFn)(DWORD(*)[3], DWORD);
+    std::vector<std::string> calls;
+    auto read = helperFunction<CallsFn>("TavHelperTestCalls");
+    if (!read)
+        return calls;
+    DWORD made[64][3];
+    DWORD count = read(made, 64);
+    static const char* names[] = {"?", "TavHelperInit", "TavHelperVirt2Phys", "TavHelperExit"};
+    for (DWORD i = 0; i < count && i < 64; ++i)
+        calls.push_back(std::string(names[made[i][0] < 4 ? made[i][0] : 0]) + " " +
+                        std::to_string(made[i][1]));
+    return calls;
 }
 
 DisplayFields systemDisplay()
