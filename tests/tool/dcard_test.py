@@ -68,13 +68,15 @@ class Help(Tool):
     def test_overview_lists_the_commands(self):
         code, out, _ = self.run_dcard("--help")
         self.assertEqual(code, 0)
-        for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs"):
+        for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs",
+                        "overlay"):
             self.assertIn(command, out)
         code, _, _ = self.run_dcard()
         self.assertEqual(code, 2)
 
     def test_each_command_has_help(self):
-        for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs"):
+        for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs",
+                        "overlay"):
             code, out, _ = self.run_dcard(command, "--help")
             self.assertEqual(code, 0, command)
             self.assertIn("usage: dcard " + command, out)
@@ -105,6 +107,26 @@ class Native(Tool):
         code, out, _ = self.run_dcard("info", env=env)
         self.assertIn("KS0127B (type 3)", out)
         self.assertIn("Expander inputs:  0xa", out)
+
+    def test_info_shows_the_display(self):
+        env = dict(self.env, SAA7146_DISPLAY="800x600x16")
+        code, out, _ = self.run_dcard("info", env=env)
+        self.assertEqual(code, 0)
+        self.assertIn("Display:          800 x 600, 16 bits per pixel (2 bytes), pitch 1600\n", out)
+        self.assertRegex(out, r"Primary surface:  0x[0-9a-f]{8}\n")
+        self.assertIn("Overlay target:   not given to the driver", out)
+        env["SAA7146_TAVHELPR"] = "1"
+        code, out, _ = self.run_dcard("info", env=env)
+        surface = int(out.split("Primary surface:  ")[1].split()[0], 16)
+        self.assertIn(f"Overlay target:   0x{surface | 0x80000000:08x} (physical", out)
+
+    def test_overlay(self):
+        self.assertEqual(self.run_dcard("overlay", "--camera", "2", "--rect", "10,20,394,308", "on")[:2],
+                         (0, "overlay of camera 2 on in 10,20 - 394,308\n"))
+        self.assertEqual(self.run_dcard("overlay", "off")[:2], (0, "overlay off\n"))
+        for bad in (["overlay"], ["overlay", "maybe"], ["overlay", "--rect", "1,2,3", "on"],
+                    ["overlay", "--camera", "10", "on"]):
+            self.assertEqual(self.run_dcard(*bad)[0], 2, bad)
 
     def test_missing_card_fails(self):
         code, _, err = self.run_dcard("info", "--card", "2")

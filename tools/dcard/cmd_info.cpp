@@ -4,6 +4,7 @@
 
 #include "card.h"
 #include "commands.h"
+#include "display.h"
 
 namespace {
 
@@ -67,6 +68,25 @@ int runInfo(const Arguments& arguments)
     int inputs = 0;
     if (DCardGetInputs(handle, &inputs))
         printf("  Expander inputs:  0x%x\n", static_cast<unsigned>(inputs));
+
+    DisplayInfo display = queryDisplay();
+    if (display.known) {
+        printf("  Display:          %d x %d, %d bits per pixel (%d bytes), pitch %d%s\n",
+               display.width, display.height, display.bitsPerPixel, display.bytesPerPixel,
+               display.pitch, display.fromDirectDraw ? "" : " (no DirectDraw: display settings)");
+        if (display.haveSurface)
+            printf("  Primary surface:  0x%08x\n", static_cast<unsigned>(display.surfaceAddress));
+        else
+            printf("  Primary surface:  not found\n");
+    } else {
+        printf("  Display:          unknown (the display settings cannot be read)\n");
+    }
+    int physical = 0;
+    if (DCardGetDriverParam(handle, 0, 5, &physical) && physical)
+        printf("  Overlay target:   0x%08x (physical, driver parameter 5)\n",
+               static_cast<unsigned>(physical));
+    else
+        printf("  Overlay target:   not given to the driver (no physical address found)\n");
 
     DCardFunctions functions;
     memset(&functions, 0, sizeof(functions));

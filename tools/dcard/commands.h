@@ -19,3 +19,4 @@ int runI2C(const Arguments& arguments);
 int runSignal(const Arguments& arguments);
 int runOutputs(const Arguments& arguments);
 int runInputs(const Arguments& arguments);
+int runOverlay(const Arguments& arguments);

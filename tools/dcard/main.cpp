@@ -9,7 +9,8 @@
 namespace {
 
 const Command kCommands[] = {
-    {"info", "the card, its decoder, memory, configuration and camera inputs", "[--card N]", runInfo},
+    {"info", "the card, its decoder, memory, configuration, camera inputs and the display",
+     "[--card N]", runInfo},
     {"modes", "the 28 frame modes", "[--card N]", runModes},
     {"grab", "digitize frames into BMP or raw files",
      "[--card N] [--camera C] (--mode M | --size WxHxBITS [--yuv]) [--count N] [--flip]\n"
@@ -30,6 +31,10 @@ const Command kCommands[] = {
      "[--card N] [--camera C] bw60 | bw50 | ntsc | pal | secam", runSignal},
     {"outputs", "set the port expander's four outputs", "[--card N] VALUE (0..15)", runOutputs},
     {"inputs", "read the port expander's four inputs", "[--card N]", runInputs},
+    {"overlay", "show a camera's live picture on the display, or stop it",
+     "[--card N] [--camera C] [--rect LEFT,TOP,RIGHT,BOTTOM] on | off\n"
+     "  the rectangle is in screen pixels; the card writes into the display's frame buffer",
+     runOverlay},
 };
 
 const Command* find(const std::string& name)
@@ -59,7 +64,7 @@ int main(int argc, char** argv)
 {
     std::string error;
     Arguments arguments = parseArguments(
-        argc, argv, {"card", "camera", "mode", "size", "count", "output", "speed"}, error);
+        argc, argv, {"card", "camera", "mode", "size", "count", "output", "speed", "rect"}, error);
     if (!error.empty()) {
         fprintf(stderr, "dcard: %s\n", error.c_str());
         return kUsage;

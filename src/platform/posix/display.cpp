@@ -1,9 +1,34 @@
 // The display's current mode, and the control of the display stand-ins.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/display.h"
 
 namespace standin {
+
+namespace {
+
+// The display and the helper as the environment sets them for tools:
+// SAA7146_DISPLAY=WIDTHxHEIGHTxBITS[@HZ], and SAA7146_TAVHELPR=1 for a
+// maker's helper that opens at its first index and translates.
+void applyEnvironment(DisplayState& state)
+{
+    if (const char* text = getenv("SAA7146_DISPLAY")) {
+        unsigned width = 0, height = 0, bits = 0, refresh = 60;
+        int fields = sscanf(text, "%ux%ux%u@%u", &width, &height, &bits, &refresh);
+        if (fields >= 3 && width && height && bits)
+            state.mode = {width, height, bits, refresh};
+    }
+    const char* helper = getenv("SAA7146_TAVHELPR");
+    if (helper && strcmp(helper, "1") == 0) {
+        setModuleAvailableLocked("TavHelpr.dll", true);
+        state.helper.initResults[0] = 1;
+        state.helper.translateFrom = 1;
+    }
+}
+
+} // namespace
 
 std::mutex& displayLock()
 {
@@ -13,7 +38,11 @@ std::mutex& displayLock()
 
 DisplayState& displayState()
 {
-    static DisplayState& state = *new DisplayState;
+    static DisplayState& state = *[] {
+        auto* made = new DisplayState;
+        applyEnvironment(*made);
+        return made;
+    }();
     return state;
 }
 
@@ -70,6 +99,7 @@ void resetDisplay()
     state.helper = {};
     state.helperCalls.clear();
     resetModules();
+    applyEnvironment(state);
 }
 
 } // namespace standin

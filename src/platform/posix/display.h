@@ -28,7 +28,8 @@ DisplayState& displayState();
 // The exports of the two modules, by name; null for a name they lack.
 FARPROC directDrawExport(const char* name);
 FARPROC tavHelperExport(const char* name);
-// The modules back to their defaults.
+// The modules back to their defaults. The caller holds displayLock().
 void resetModules();
+void setModuleAvailableLocked(const char* name, bool available);
 
 } // namespace standin

@@ -63,11 +63,16 @@ HMODULE handleOf(const Module& module)
 
 namespace standin {
 
+void setModuleAvailableLocked(const char* name, bool available)
+{
+    if (Module* module = findByName(name))
+        module->available = available;
+}
+
 void setModuleAvailable(const std::string& name, bool available)
 {
     std::lock_guard<std::mutex> hold(displayLock());
-    if (Module* module = findByName(name.c_str()))
-        module->available = available;
+    setModuleAvailableLocked(name.c_str(), available);
 }
 
 void setModuleExportMissing(const std::string& name, const std::string& function, bool missing)
@@ -107,6 +112,7 @@ extern "C" {
 HMODULE WINAPI LoadLibraryA(LPCSTR name)
 {
     std::lock_guard<std::mutex> hold(standin::displayLock());
+    standin::displayState(); // made with the environment's settings on first use
     Module* module = findByName(name);
     if (!module || !module->available) {
         SetLastError(ERROR_MOD_NOT_FOUND);
