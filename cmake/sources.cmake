@@ -18,6 +18,7 @@ set(SAA7146_LIBRARY_SOURCES
   src/card/switches.cpp
   src/card/test_sources.cpp
   src/display/display_mode.cpp
+  src/display/masks.cpp
   src/display/overlay.cpp
   src/display/phys_address.cpp
   src/image/bmp_file.cpp
@@ -42,6 +43,7 @@ set(SAA7146_STANDIN_SOURCES
   src/platform/posix/gdi.cpp
   src/platform/posix/global_memory.cpp
   src/platform/posix/message_box.cpp
+  src/platform/posix/messages.cpp
   src/platform/posix/modules.cpp
   src/platform/posix/profile.cpp
   src/platform/posix/profile_text.cpp
@@ -49,6 +51,7 @@ set(SAA7146_STANDIN_SOURCES
   src/platform/posix/registry_store.cpp
   src/platform/posix/system.cpp
   src/platform/posix/tav_helper.cpp
+  src/platform/posix/windows.cpp
 )
 
 # The virtual card, and the device-file seam bound to it.

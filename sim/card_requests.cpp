@@ -198,7 +198,9 @@ uint32_t VirtualCard::maskRequest(const driver::MaskRequest& request, bool legac
     }
     if (!source)
         return kStatusBadRequest;
-    mask_.bits.assign(source, source + request.size);
+    // Kept for inspection only while requests are logged.
+    if (settings_.logRequests)
+        mask_.bits.assign(source, source + request.size);
     return driver::kStatusOk;
 }
 

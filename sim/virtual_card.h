@@ -130,7 +130,8 @@ public:
     driver::OverlayExRequest overlayEx() const;
     // The user addresses the translation code was given, oldest first.
     std::vector<uint32_t> translations() const;
-    // The last Mask request, and the mask bytes the driver read for it: from
+    // The last Mask request, and (while requests are logged) the mask bytes
+    // the driver read for it: from
     // the frame memory at the mask offset, or (older family) at the address
     // in the request.
     struct MaskSeen {

@@ -274,6 +274,20 @@ DCARD_API int DCARD_CALL DCardOverlay(int handle, int camera, const RECT* rect);
  * a negative camera switches the overlay off and sends v1..v6 as 0. */
 DCARD_API int DCARD_CALL DCardOverlayEx(int handle, int camera, int v1, int v2, int v3, int v4,
                                         int v5, int v6, int v7, int v8);
+/* Clipping masks: one bit per pixel of the video rectangle, rows of whole
+ * 32-bit words ((width + 31) / 32 * 4 bytes), top row first, the leftmost
+ * pixel in the top bit of each byte; 1 shows video, 0 keeps it off.
+ * DCardMask hands the driver a mask of the caller's (maskSwitch 0: none).
+ * DCardWindowsMask computes it from the windows above window's top-level
+ * window that cover rect (screen coordinates; null: window's client area, at
+ * most 769 x 576 pixels), sends it, and repaints the covering windows when
+ * they changed; DCardWindowsMaskEx starts from initialMask (the same format)
+ * when it is not null. */
+DCARD_API int DCARD_CALL DCardMask(int handle, int maskSwitch, int width, int height,
+                                   const void* bits, uint32_t size);
+DCARD_API int DCARD_CALL DCardWindowsMask(int handle, HWND window, const RECT* rect);
+DCARD_API int DCARD_CALL DCardWindowsMaskEx(int handle, HWND window, const RECT* rect,
+                                            const void* initialMask);
 /* The physical address of the user memory at address (at least 4 writable
  * bytes), as the driver finds it; 1 when it is not 0. */
 DCARD_API int DCARD_CALL DCardVirt2Phys(int handle, void* address, uint32_t* physical);

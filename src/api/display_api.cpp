@@ -1,5 +1,5 @@
-// The overlay, and physical addresses for callers that drive the overlay
-// themselves.
+// The overlay, its clipping masks, and physical addresses for callers that
+// drive the overlay themselves.
 #include <saa7146/dcard.h>
 
 #include "api/guard.h"
@@ -21,6 +21,26 @@ int DCARD_CALL DCardOverlayEx(int handle, int camera, int v1, int v2, int v3, in
 int DCARD_CALL DCardVirt2Phys(int handle, void* address, uint32_t* physical)
 {
     return withCard(handle, [&](DigitCard& card) { return card.virt2Phys(address, physical); });
+}
+
+int DCARD_CALL DCardMask(int handle, int maskSwitch, int width, int height, const void* bits,
+                         uint32_t size)
+{
+    return withCard(handle, [&](DigitCard& card) {
+        return card.mask(maskSwitch, width, height, bits, size);
+    });
+}
+
+int DCARD_CALL DCardWindowsMaskEx(int handle, HWND window, const RECT* rect,
+                                  const void* initialMask)
+{
+    return withCard(handle,
+                    [&](DigitCard& card) { return card.windowsMaskEx(window, rect, initialMask); });
+}
+
+int DCARD_CALL DCardWindowsMask(int handle, HWND window, const RECT* rect)
+{
+    return DCardWindowsMaskEx(handle, window, rect, nullptr);
 }
 
 } // extern "C"

@@ -25,6 +25,7 @@ DCardFunctions functionTable()
     table.DCardGetMemoryConfig = DCardGetMemoryConfig;
     table.DCardSetMemoryConfig = DCardSetMemoryConfig;
     table.DCardOutput = DCardOutput;
+    table.DCardMask = DCardMask;
     table.DCardI2CTransmit = DCardI2CTransmit;
     table.DCardI2CReceive = DCardI2CReceive;
     table.DCardI2CCommand = DCardI2CCommand;
@@ -33,5 +34,7 @@ DCardFunctions functionTable()
     table.DCardSetOutputs = DCardSetOutputs;
     table.DCardGetInputs = DCardGetInputs;
     table.DCardGetI2CSpeeds = DCardGetI2CSpeeds;
+    table.DCardWindowsMask = DCardWindowsMask;
+    table.DCardWindowsMaskEx = DCardWindowsMaskEx;
     return table;
 }

@@ -58,6 +58,19 @@ DisplayFields systemDisplay();
 void setTavHelper(const uint32_t (&inits)[10], int translateFrom, uint32_t physical);
 std::vector<std::string> tavHelperCalls();
 
+// Windows of the test's own, for masks: top-level windows on top of the
+// z-order (rect in screen coordinates) and child windows (rect in the
+// parent's client coordinates). Each counts the WM_PAINT messages it gets.
+HWND makeWindow(const RECT& rect, bool visible = true);
+HWND makeChild(HWND parent, const RECT& rect);
+void placeWindow(HWND window, const RECT& rect);
+// Every window made so far destroyed.
+void destroyWindows();
+int paints(HWND window);
+void clearPaints();
+// Lets the calling thread's windows take what was posted or made invalid.
+void pumpMessages();
+
 // A directory of the test process's own.
 std::string scratchDirectory();
 

@@ -44,6 +44,8 @@ void resetPlatform()
     standin::clearMessageBoxes();
     standin::setMessageBoxAnswer(IDOK);
     standin::resetDisplay();
+    standin::destroyAllWindows();
+    standin::clearRedraws();
 }
 
 void setTavHelper(const uint32_t (&inits)[10], int translateFrom, uint32_t physical)
@@ -63,6 +65,16 @@ std::vector<std::string> tavHelperCalls()
     for (const auto& call : standin::helperCalls())
         calls.push_back(call.function + " " + std::to_string(call.arguments[0]));
     return calls;
+}
+
+HWND createCountingWindow(DWORD style, const RECT& rect, HWND parent, WNDPROC procedure)
+{
+    standin::WindowSpec spec;
+    spec.rect = rect;
+    spec.style = style;
+    spec.parent = parent;
+    spec.procedure = procedure;
+    return standin::createWindow(spec);
 }
 
 DisplayFields systemDisplay()

@@ -150,6 +150,27 @@ std::vector<std::string> tavHelperCalls()
     return calls;
 }
 
+HWND createCountingWindow(DWORD style, const RECT& rect, HWND parent, WNDPROC procedure)
+{
+    static const char* className = [procedure] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Saa7146TestWindow";
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        RegisterClassA(&windowClass);
+        return "Saa7146TestWindow";
+    }();
+    // Tool windows: no taskbar button, and a frame no wider than asked.
+    DWORD exStyle = (style & WS_CHILD) ? 0 : WS_EX_TOOLWINDOW;
+    HWND window = CreateWindowExA(exStyle, className, "", style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window && !(style & WS_CHILD))
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return window;
+}
+
 DisplayFields systemDisplay()
 {
     DisplayFields fields;

@@ -118,4 +118,32 @@ std::vector<HelperCall> helperCalls();
 // Display, modules, DirectDraw and helper back to the defaults above.
 void resetDisplay();
 
+// Windows made for a test, on the calling thread and on top of their
+// siblings: rect is in the parent's client coordinates (the screen's for a
+// top-level window). No message is sent.
+struct WindowSpec {
+    RECT rect{0, 0, 100, 100};
+    DWORD style = WS_POPUP | WS_VISIBLE;
+    HWND parent = nullptr; // with WS_CHILD: the parent; else the owner
+    WNDPROC procedure = nullptr;
+    std::string className = "TestWindow";
+    LONG id = 0;
+};
+HWND createWindow(const WindowSpec& spec);
+// Every window gone, without messages.
+void destroyAllWindows();
+int windowCount();
+
+// RedrawWindow and InvalidateRect calls, in order: which window, the flags,
+// the calling thread, and whether it was InvalidateRect.
+struct RedrawRecord {
+    HWND window;
+    UINT flags;
+    DWORD thread;
+    bool invalidateRect;
+};
+std::vector<RedrawRecord> redraws();
+void clearRedraws();
+bool windowIsInvalid(HWND window);
+
 } // namespace standin

@@ -218,3 +218,4 @@ LONG WINAPI RegCloseKey(HKEY key);
 } // extern "C"
 
 #include "platform/posix/winapi_display.h"
+#include "platform/posix/winapi_windows.h"

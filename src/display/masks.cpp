@@ -1,0 +1,197 @@
+// Clipping masks: keep the card's live video off the windows that lie above
+// the video window.
+#include <cstring>
+
+#include "card/digit_card.h"
+#include "card/send_request.h"
+#include "card/switches.h"
+#include "display/cover_list.h"
+
+namespace {
+
+constexpr UINT kCoverRedraw = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN |
+                              RDW_UPDATENOW | RDW_FRAME;
+// Bounds on walks that another process's windows could make long.
+constexpr int kMaxAncestors = 256;
+constexpr int kMaxWindowsWalked = 65536;
+
+// The bits of pixels [from, to) of a 32-pixel word (0 <= from <= to <= 32),
+// as the word lies in memory: the leftmost pixel in the top bit of its byte.
+inline uint32_t wordMask(uint32_t from, uint32_t to)
+{
+    uint32_t high = from >= 32 ? 0 : 0xFFFFFFFFu >> from;
+    uint32_t low = to >= 32 ? 0 : 0xFFFFFFFFu >> to;
+    return __builtin_bswap32(high & ~low);
+}
+
+inline void clearWord(uint8_t* word, uint32_t mask)
+{
+    uint32_t value;
+    memcpy(&value, word, sizeof(value));
+    value &= ~mask;
+    memcpy(word, &value, sizeof(value));
+}
+
+bool sameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+} // namespace
+
+void ClearCoverBits(uint8_t* bits, uint32_t rowBytes, const RECT& target, const RECT& covered)
+{
+    const uint32_t x = static_cast<uint32_t>(covered.left - target.left);
+    const uint32_t y = static_cast<uint32_t>(covered.top - target.top);
+    const uint32_t end = x + static_cast<uint32_t>(covered.right - covered.left);
+    const uint32_t lines = static_cast<uint32_t>(covered.bottom - covered.top);
+    const uint32_t first = x / 32, last = end / 32;
+    uint8_t* word = bits + size_t(y) * rowBytes + 4 * size_t(first);
+    if (first == last) {
+        const uint32_t mask = wordMask(x % 32, end % 32);
+        for (uint32_t line = 0; line < lines; ++line, word += rowBytes)
+            clearWord(word, mask);
+        return;
+    }
+    const uint32_t head = wordMask(x % 32, 32);
+    // Past a covered range that ends on a word boundary lies a word that is
+    // not touched; at the end of a row it lies outside the mask.
+    const uint32_t tail = end % 32 ? wordMask(0, end % 32) : 0;
+    const uint32_t between = last - first - 1;
+    for (uint32_t line = 0; line < lines; ++line, word += rowBytes) {
+        clearWord(word, head);
+        for (uint32_t i = 1; i <= between; ++i)
+            clearWord(word + 4 * i, 0xFFFFFFFFu);
+        if (tail)
+            clearWord(word + 4 * (between + 1), tail);
+    }
+}
+
+void CollectCovers(HWND top, const RECT& target, CoverList& list)
+{
+    list.count = 0;
+    HWND current = top;
+    for (int walked = 0; walked < kMaxWindowsWalked; ++walked) {
+        current = GetWindow(current, GW_HWNDPREV);
+        if (!current)
+            return;
+        RECT rect = {0, 0, 0, 0};
+        GetWindowRect(current, &rect);
+        RECT meet;
+        if (!IsWindowVisible(current) || !IntersectRect(&meet, &rect, &target))
+            continue;
+        list.windows[list.count] = current;
+        list.covered[list.count] = meet;
+        if (++list.count == kMaxCovers)
+            return;
+    }
+}
+
+void BuildCoverList(uint8_t* bits, HWND window, const RECT& target, bool fill, CoverList& list)
+{
+    list.width = target.right - target.left;
+    list.height = target.bottom - target.top;
+    list.rowBytes = maskRowBytes(list.width);
+    if (fill)
+        memset(bits, 0xFF, size_t(list.rowBytes) * size_t(list.height));
+    list.bits = bits;
+    list.target = target;
+    // Child windows inside the video window's own top-level window never mask.
+    HWND top = window;
+    for (int depth = 0; depth < kMaxAncestors; ++depth) {
+        if (!(static_cast<DWORD>(GetWindowLongA(top, GWL_STYLE)) & WS_CHILD))
+            break;
+        HWND parent = reinterpret_cast<HWND>(
+            static_cast<uintptr_t>(static_cast<DWORD>(GetWindowLongA(top, GWL_HWNDPARENT))));
+        if (!parent)
+            break;
+        top = parent;
+    }
+    CollectCovers(top, target, list);
+    for (int i = 0; i < list.count; ++i)
+        ClearCoverBits(bits, list.rowBytes, target, list.covered[i]);
+}
+
+bool coversDiffer(const CoverList& a, const CoverList& b)
+{
+    if (!sameRect(a.target, b.target) || a.count != b.count)
+        return true;
+    for (int i = 0; i < a.count; ++i)
+        if (a.windows[i] != b.windows[i] || !sameRect(a.covered[i], b.covered[i]))
+            return true;
+    return false;
+}
+
+int DigitCard::sendMask(int maskSwitch, int width, int height, const void* bits, uint32_t size)
+{
+    auto request = driver::makeRequest<driver::MaskRequest>();
+    request.maskSwitch = maskSwitch;
+    if (maskSwitch != 0) {
+        request.width = width;
+        request.height = height;
+        request.bits = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bits));
+        request.size = size;
+        // The newer family reads the mask from the frame memory; the older
+        // one from the address in the request.
+        if (bits && !legacyDriver) {
+            FrameMapping memory = mapping();
+            if (!memory.frameMemory ||
+                uint64_t(memoryConfig.maskOffset) + size > memory.frameMemorySize)
+                return 0;
+            memcpy(memory.frameMemory + memoryConfig.maskOffset, bits, size);
+        }
+    }
+    return sendRequest(request, device);
+}
+
+int DigitCard::mask(int maskSwitch, int width, int height, const void* bits, uint32_t size)
+{
+    if (testMode)
+        return 1;
+    SemaphoreScope hold(cardLock);
+    return sendMask(maskSwitch, width, height, bits, size);
+}
+
+int DigitCard::windowsMaskEx(HWND window, const RECT* target, const void* initialMask)
+{
+    if (testMode)
+        return 1;
+    CoverList redraw;
+    redraw.count = 0;
+    {
+        SemaphoreScope hold(cardLock);
+        RECT area;
+        if (target) {
+            area = *target;
+        } else {
+            // The client area in screen coordinates; a window whose client
+            // area cannot be read gives no mask at all.
+            RECT client;
+            POINT origin = {0, 0};
+            if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin))
+                return 0;
+            area = {origin.x, origin.y, origin.x + (client.right - client.left),
+                    origin.y + (client.bottom - client.top)};
+        }
+        const int64_t width = int64_t(area.right) - area.left;
+        const int64_t height = int64_t(area.bottom) - area.top;
+        if (width < 0 || height < 0 || width > kMaskMaxWidth || height > kMaskMaxHeight)
+            return 0;
+        const uint32_t bytes = maskRowBytes(int(width)) * uint32_t(height);
+        if (initialMask)
+            memcpy(maskBits, initialMask, bytes);
+        CoverList list;
+        BuildCoverList(maskBits, window, area, initialMask == nullptr, list);
+        if (!sendMask(1, int(width), int(height), maskBits, bytes))
+            return 0;
+        if (coversDiffer(list, lastCover)) {
+            lastCover = list;
+            redraw = list;
+        }
+    }
+    // Repainted after the card's lock is released: a covering window of
+    // another thread that is itself waiting for this card then paints.
+    for (int i = 0; i < redraw.count; ++i)
+        RedrawWindow(redraw.windows[i], nullptr, nullptr, kCoverRedraw);
+    return 1;
+}
