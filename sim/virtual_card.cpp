@@ -279,6 +279,8 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
         *bytesReturned = inSize - shortBy;
         if (request.code == driver::Digit)
             delayMs = settings_.digitDelayMs;
+        if (request.code == settings_.slowCode)
+            delayMs += settings_.slowMs;
     }
     if (delayMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

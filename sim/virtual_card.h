@@ -42,6 +42,8 @@ struct CardSettings {
     uint8_t expanderInputs = 0;       // levels of the expander's four inputs
     bool renderFrames = true;         // false: Digit leaves the frame memory alone
     uint32_t digitDelayMs = 0;        // how long a Digit request blocks
+    int32_t slowCode = -1;            // a request code that blocks for slowMs too
+    uint32_t slowMs = 0;
     bool logRequests = true;          // keep every request for requests()
     bool mapFrameMemory = true;       // false: MapMemory succeeds without an address
     bool translateAddresses = true;   // false: the translation leaves parameter 4 alone

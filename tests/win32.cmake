@@ -32,12 +32,15 @@ set_target_properties(tav_helper_test PROPERTIES OUTPUT_NAME TavHelpr PREFIX ""
 target_link_options(tav_helper_test PRIVATE ${SAA7146_STATIC_RUNTIME})
 
 # The library's unit and integration tests against the virtual card.
-add_executable(saa7146_tests ${SAA7146_TEST_SOURCES} support/harness_win32.cpp)
+add_executable(saa7146_tests ${SAA7146_TEST_SOURCES} support/harness_win32.cpp
+               integration/mask_threads_test.cpp)
 target_link_libraries(saa7146_tests PRIVATE saa7146_static gtest gtest_main)
 target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_options(saa7146_tests PRIVATE ${SAA7146_STATIC_RUNTIME})
 add_dependencies(saa7146_tests tav_helper_test)
-add_test(NAME saa7146_tests COMMAND saa7146_tests)
+add_test(NAME saa7146_tests COMMAND saa7146_tests --gtest_filter=-MaskThreadsTest.*)
+# In a process of its own: a deadlock would leave the card's lock held.
+add_test(NAME mask_threads COMMAND saa7146_tests --gtest_filter=MaskThreadsTest.*)
 
 # The shipped DLL as a caller sees it: exports, calling convention, record
 # layouts, test mode end to end.
@@ -66,6 +69,6 @@ add_test(NAME dcard_tool_wine
          COMMAND ${SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/dcard_test.py
                  --dcard ${CMAKE_BINARY_DIR}/dcard.exe --wine)
 
-set_tests_properties(saa7146_tests dll_abi_test dcard_tool_wine PROPERTIES
+set_tests_properties(saa7146_tests mask_threads dll_abi_test dcard_tool_wine PROPERTIES
                      ENVIRONMENT "${WINE_ENVIRONMENT}" FIXTURES_REQUIRED wine TIMEOUT 900
                      RUN_SERIAL TRUE)
