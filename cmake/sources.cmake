@@ -17,6 +17,12 @@ set(SAA7146_LIBRARY_SOURCES
   src/card/driver_request.cpp
   src/card/switches.cpp
   src/card/test_sources.cpp
+  src/dialogs/dialog_globals.cpp
+  src/dialogs/dialog_proc.cpp
+  src/dialogs/dialog_state.cpp
+  src/dialogs/module_entry.cpp
+  src/dialogs/preview.cpp
+  src/dialogs/tavdig_api.cpp
   src/display/display_mode.cpp
   src/display/masks.cpp
   src/display/overlay.cpp
@@ -35,12 +41,17 @@ set(SAA7146_LIBRARY_SOURCES
 
 # The stand-in for Windows on Linux.
 set(SAA7146_STANDIN_SOURCES
+  src/platform/posix/controls.cpp
   src/platform/posix/crt_files.cpp
+  src/platform/posix/dialog_box.cpp
+  src/platform/posix/dialog_items.cpp
+  src/platform/posix/dialog_template.cpp
   src/platform/posix/direct_draw.cpp
   src/platform/posix/display.cpp
   src/platform/posix/file_store.cpp
   src/platform/posix/files.cpp
   src/platform/posix/gdi.cpp
+  src/platform/posix/gdi_paint.cpp
   src/platform/posix/global_memory.cpp
   src/platform/posix/message_box.cpp
   src/platform/posix/messages.cpp
@@ -48,9 +59,11 @@ set(SAA7146_STANDIN_SOURCES
   src/platform/posix/profile.cpp
   src/platform/posix/profile_text.cpp
   src/platform/posix/registry.cpp
+  src/platform/posix/resources.cpp
   src/platform/posix/registry_store.cpp
   src/platform/posix/system.cpp
   src/platform/posix/tav_helper.cpp
+  src/platform/posix/window_classes.cpp
   src/platform/posix/windows.cpp
 )
 
@@ -67,7 +80,10 @@ set(SAA7146_SIM_SOURCES
 set(SAA7146_SIM_SEAM_SOURCES sim/device_file_backend.cpp)
 
 # Every function exported by name, with its argument bytes (one per line).
-file(STRINGS ${CMAKE_SOURCE_DIR}/src/api/exports.txt SAA7146_EXPORT_LINES REGEX "^[A-Za-z]")
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/api/exports.txt SAA7146_EXPORT_LINES REGEX "^[A-Za-z?]")
+
+# The library's resources (message texts, dialog templates) in both languages.
+set(SAA7146_RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/src/resources/saa7146.rc)
 
 set(SAA7146_INCLUDE_DIRS ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src
     ${CMAKE_SOURCE_DIR}/sim)

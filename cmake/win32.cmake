@@ -3,7 +3,7 @@
 
 # Nothing but the system DLLs beside the library: the C++ runtime, libgcc
 # and winpthreads are linked in.
-enable_language(ASM)
+enable_language(ASM RC)
 
 set(SAA7146_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
@@ -19,15 +19,25 @@ set(SAA7146_DECORATED_DEF ${CMAKE_BINARY_DIR}/SAA7146-decorated.def)
 set(def_text "LIBRARY SAA7146.dll\nEXPORTS\n")
 set(decorated_text "LIBRARY SAA7146.dll\nEXPORTS\n")
 foreach(line IN LISTS SAA7146_EXPORT_LINES)
-  string(REGEX MATCH "^([A-Za-z0-9_]+) ([0-9]+)" _ "${line}")
-  string(APPEND def_text "  ${CMAKE_MATCH_1} = ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
-  string(APPEND decorated_text "  ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
+  string(REGEX MATCH "^([^ ]+) ([0-9]+) ?([A-Za-z0-9_]*)" _ "${line}")
+  set(name ${CMAKE_MATCH_1})
+  set(bytes ${CMAKE_MATCH_2})
+  set(kind "${CMAKE_MATCH_3}")
+  if(kind STREQUAL "cdecl")
+    string(APPEND def_text "  ${name}\n")
+    string(APPEND decorated_text "  ${name}\n")
+  elseif(kind)
+    string(APPEND def_text "  ${name} = ${kind}@${bytes}\n")
+  else()
+    string(APPEND def_text "  ${name} = ${name}@${bytes}\n")
+    string(APPEND decorated_text "  ${name}@${bytes}\n")
+  endif()
 endforeach()
 file(GENERATE OUTPUT ${SAA7146_DEF} CONTENT "${def_text}")
 file(GENERATE OUTPUT ${SAA7146_DECORATED_DEF} CONTENT "${decorated_text}")
 
 add_library(saa7146_dll SHARED $<TARGET_OBJECTS:saa7146_objects>
-            src/platform/win32/device_file.cpp ${SAA7146_DEF})
+            src/platform/win32/device_file.cpp ${SAA7146_RESOURCE_SCRIPT} ${SAA7146_DEF})
 target_include_directories(saa7146_dll PRIVATE ${SAA7146_INCLUDE_DIRS})
 target_compile_definitions(saa7146_dll PRIVATE SAA7146_BUILDING_LIBRARY)
 set_target_properties(saa7146_dll PROPERTIES OUTPUT_NAME SAA7146 PREFIX "" IMPORT_PREFIX ""

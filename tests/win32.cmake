@@ -46,8 +46,13 @@ add_test(NAME mask_threads COMMAND saa7146_tests --gtest_filter=MaskThreadsTest.
 # layouts, test mode end to end.
 set(expected_exports "")
 foreach(line IN LISTS SAA7146_EXPORT_LINES)
-  string(REGEX MATCH "^([A-Za-z0-9_]+) ([0-9]+)" _ "${line}")
-  string(APPEND expected_exports "    {\"${CMAKE_MATCH_1}\", ${CMAKE_MATCH_2}},\n")
+  string(REGEX MATCH "^([^ ]+) ([0-9]+) ?([A-Za-z0-9_]*)" _ "${line}")
+  if(CMAKE_MATCH_3 STREQUAL "cdecl")
+    set(convention "true")
+  else()
+    set(convention "false")
+  endif()
+  string(APPEND expected_exports "    {\"${CMAKE_MATCH_1}\", ${CMAKE_MATCH_2}, ${convention}},\n")
 endforeach()
 file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/expected_exports.h
      CONTENT "// Generated from src/api/exports.txt.\n${expected_exports}")

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -145,5 +146,36 @@ struct RedrawRecord {
 std::vector<RedrawRecord> redraws();
 void clearRedraws();
 bool windowIsInvalid(HWND window);
+
+// Modal dialogs. Each pass of a dialog's modal loop calls the driver with
+// the dialog and the pass number (0 first, right after WM_INITDIALOG); it
+// acts as the user would and returns true to go on, false to close the
+// dialog with its close box. Without a driver a dialog closes at once.
+typedef std::function<bool(HWND dialog, int pass)> DialogDriver;
+void setDialogDriver(DialogDriver driver);
+struct ShownDialog {
+    HWND dialog;
+    WORD templateId;
+    WORD language;
+    std::string caption;
+};
+std::vector<ShownDialog> shownDialogs();
+void clearShownDialogs();
+// What a user does to a control: click a button (enabled ones only), choose
+// an entry of a combo box, type into an edit field, move a scroll bar.
+void clickControl(HWND dialog, int id);
+void selectListItem(HWND dialog, int id, int index);
+void typeText(HWND dialog, int id, const std::string& text);
+void scrollControl(HWND dialog, int id, int code, int position);
+
+// Copies from a memory context's bitmap to a window, in order.
+struct BlitRecord {
+    HWND window;
+    HBITMAP bitmap;
+    int x, y, width, height, sourceX, sourceY;
+    DWORD operation;
+};
+std::vector<BlitRecord> blits();
+void clearBlits();
 
 } // namespace standin

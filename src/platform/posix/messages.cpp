@@ -253,6 +253,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
         ValidateRect(window, nullptr);
         return 0;
     case WM_ERASEBKGND:
+    case WM_NCCREATE:
         return 1;
     case WM_CLOSE:
         DestroyWindow(window);

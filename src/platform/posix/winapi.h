@@ -33,6 +33,7 @@ typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD REGSAM;
 typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
 typedef intptr_t LONG_PTR;
 typedef void* LPSECURITY_ATTRIBUTES;
 typedef struct HDC__* HDC;
@@ -219,3 +220,4 @@ LONG WINAPI RegCloseKey(HKEY key);
 
 #include "platform/posix/winapi_display.h"
 #include "platform/posix/winapi_windows.h"
+#include "platform/posix/winapi_dialogs.h"

@@ -12,6 +12,17 @@
 
 namespace standin {
 
+// What a control of the dialog manager keeps: a button's check, a combo
+// box's entries and selection, a scroll bar's range and position.
+struct ControlState {
+    int check = BST_UNCHECKED;
+    std::vector<std::string> items;
+    int selection = -1;
+    int scrollMin = 0;
+    int scrollMax = 100;
+    int scrollPos = 0;
+};
+
 struct WindowRecord {
     HWND handle = nullptr;
     std::string className;
@@ -31,6 +42,7 @@ struct WindowRecord {
     size_t zIndex = 0;          // where it was last found among its siblings
     bool invalid = false;
     bool erase = false;
+    ControlState control;
 };
 
 // Handles are kFirstWindow + 4 x slot and are never used twice, so a lookup

@@ -1,0 +1,149 @@
+// The dialog state's life and its settings in the registry.
+#include "dialogs/dialog_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <saa7146/dcard.h>
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+// The settings as they are read and written, in this order.
+struct Setting {
+    const char* name;
+    int32_t DigDialogState::*field;
+    int32_t defaultValue;
+};
+
+const Setting kSettings[] = {
+    {"Camera", &DigDialogState::camera, 0},
+    {"SignalType", &DigDialogState::signalType, 3},
+    {"CX", &DigDialogState::width, 768},
+    {"CY", &DigDialogState::height, 576},
+    {"BitsPerPixel", &DigDialogState::bitsPerPixel, 15},
+    {"YUV", &DigDialogState::yuv, 0},
+    {"SquarePixel", &DigDialogState::squarePixel, 1},
+    {"Picmode", &DigDialogState::picMode, 0},
+};
+
+void registerSetName(int camera, char (&name)[16])
+{
+    snprintf(name, sizeof(name), "RegSet%d", camera);
+}
+
+bool registerInfo(int index, DCardRegInfo& info)
+{
+    info = DCardRegInfo{};
+    info.size = sizeof(info);
+    return DCardGetRegInfoEx(1, index, &info) != 0;
+}
+
+} // namespace
+
+DigDialogState::DigDialogState() : VRNTHREAD(nullptr)
+{
+    pictureWindow = nullptr;
+    loadSettings(nullptr);
+}
+
+DigDialogState::~DigDialogState()
+{
+    StopAndJoin();
+}
+
+DigDialogState& dialogState()
+{
+    static DigDialogState state;
+    return state;
+}
+
+int DigDialogState::loadSettings(const char* keyPath)
+{
+    bool ownKey = keyPath && *keyPath;
+    // A path that does not fit is refused whole: cutting it would read and
+    // write a key the host never named.
+    if (ownKey && strnlen(keyPath, sizeof(KeyPath)) == sizeof(KeyPath))
+        return 0;
+    RootKey = HKEY_CURRENT_USER;
+    snprintf(KeyPath, sizeof(KeyPath), "%s", ownKey ? keyPath : kDefaultSettingsKey);
+
+    for (const Setting& setting : kSettings) {
+        int32_t value = setting.defaultValue;
+        get(setting.name, setting.defaultValue, &value, nullptr);
+        this->*setting.field = value;
+    }
+    if (picMode < 0 || picMode > 2)
+        picMode = 0;
+    for (int n = 0; n < kCameraCount; ++n)
+        applyRegisterSet(n);
+    return 1;
+}
+
+int DigDialogState::saveSettings()
+{
+    for (const Setting& setting : kSettings)
+        put(setting.name, this->*setting.field, nullptr);
+    return 1;
+}
+
+int DigDialogState::applyRegisterSet(int n)
+{
+    char subkey[16];
+    registerSetName(n, subkey);
+    DCardRegInfo info;
+    for (int index = 0; index < kRegisterIndexLimit && registerInfo(index, info); ++index) {
+        int32_t value = info.defValue;
+        if (info.name && get(info.name, info.defValue, &value, subkey))
+            DCardSetReg(1, n, static_cast<int>(info.regNum), value);
+    }
+    return 1;
+}
+
+int DigDialogState::selectCamera(HWND dialog)
+{
+    for (int n = 0; n < kCameraCount; ++n) {
+        if (IsDlgButtonChecked(dialog, IDC_CAMERA_FIRST + n) == BST_CHECKED) {
+            camera = n;
+            refreshFlag = 1;
+            return n;
+        }
+    }
+    return -1;
+}
+
+int DigDialogState::storeRegisterValue(HWND dialog, int32_t value)
+{
+    int n = selectCamera(dialog);
+    if (n < 0)
+        return 0;
+    LRESULT selection = SendDlgItemMessageA(dialog, IDC_REGISTER_LIST, CB_GETCURSEL, 0, 0);
+    DCardRegInfo info;
+    if (selection < 0 || !registerInfo(static_cast<int>(selection), info) || !info.name)
+        return 0;
+    if (!DCardSetReg(1, n, static_cast<int>(info.regNum), value))
+        return 0;
+    char subkey[16];
+    registerSetName(n, subkey);
+    put(info.name, value, subkey);
+    return 1;
+}
+
+int DigDialogState::registerDefaults(HWND dialog)
+{
+    int n = selectCamera(dialog);
+    if (n < 0)
+        return 0;
+    char subkey[16];
+    registerSetName(n, subkey);
+    DCardRegInfo info;
+    for (int index = 0; index < kRegisterIndexLimit && registerInfo(index, info); ++index) {
+        int32_t stored = info.defValue;
+        if (!info.name || !get(info.name, info.defValue, &stored, subkey) || stored == info.defValue)
+            continue;
+        DCardSetReg(1, n, static_cast<int>(info.regNum), info.defValue);
+        put(info.name, info.defValue, subkey);
+    }
+    return 1;
+}

@@ -1,0 +1,61 @@
+// The one state that every capture dialog shares: the settings the dialogs
+// show and the registry keeps, the preview thread, and how the last dialog
+// ended.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "support/semaphore.h"
+#include "support/vrnreg.h"
+#include "support/vrnthread.h"
+
+// The default key of the settings below HKEY_CURRENT_USER.
+constexpr const char* kDefaultSettingsKey = "Software\\Zemtra\\Orvik";
+// The highest descriptor index a register set enumerates.
+constexpr int kRegisterIndexLimit = 1000;
+constexpr int kCameraCount = 10;
+
+class DigDialogState : public VRNREG, public VRNTHREAD {
+public:
+    DigDialogState();
+    ~DigDialogState() override;
+
+    // The preview loop.
+    int Body() override;
+    int OnStart() override { return 1; }
+    int OnStop() override { return 1; }
+
+    // Settings in the registry. load: 1, or 0 (nothing read) for a key path
+    // that does not fit the key path member.
+    int loadSettings(const char* keyPath);
+    int saveSettings();
+    int applyRegisterSet(int camera);
+    // The register page: set one register of the selected camera (checked
+    // among the camera buttons of dialog) and store it; put every stored
+    // register back to its default.
+    int storeRegisterValue(HWND dialog, int32_t value);
+    int registerDefaults(HWND dialog);
+
+    int32_t camera = 0;
+    int32_t signalType = 3;
+    int32_t width = 768;
+    int32_t height = 576;
+    int32_t bitsPerPixel = 15;
+    int32_t yuv = 0;
+    int32_t squarePixel = 1;
+    int32_t picMode = 0;
+    HWND pictureWindow = nullptr;
+    int32_t cancelFlag = 0;
+    int32_t dialogType = 0;
+    std::atomic<int32_t> refreshFlag{0};
+    SEMAPHORE previewLock{0};
+
+private:
+    // The camera whose button is checked in the dialog, made the selected
+    // one; -1 when none is.
+    int selectCamera(HWND dialog);
+};
+
+DigDialogState& dialogState();
