@@ -1,0 +1,332 @@
+// The full dialog inside TavDigCapture: the final picture, its refusals,
+// Cancel, and the live preview as a bitmap and as an overlay.
+#include <chrono>
+#include <cstring>
+
+#include <saa7146/tavdig.h>
+
+#include "card/driver_request.h"
+#include "dialog_fixture.h"
+#include "image/dib.h"
+#include "resources/resource_ids.h"
+#include "virtual_card.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using FullDialogTest = DialogTest;
+
+// Drives the dialog through steps: each runs on passes of the modal loop
+// until it returns true, then the next; the dialog is closed when a step
+// has not finished within its deadline (and the test fails) or when the
+// steps are done without ending it.
+struct Script {
+    struct Step {
+        const char* what;
+        std::function<bool(HWND)> done;
+    };
+    std::vector<Step> steps;
+    size_t at = 0;
+    Clock::time_point started{};
+    std::string timedOut;
+
+    void install()
+    {
+        standin::setDialogDriver([this](HWND dialog, int) {
+            if (at >= steps.size())
+                return false;
+            if (started == Clock::time_point{})
+                started = Clock::now();
+            if (steps[at].done(dialog)) {
+                ++at;
+                started = {};
+            } else if (Clock::now() - started > std::chrono::seconds(20)) {
+                timedOut = steps[at].what;
+                return false;
+            }
+            return true;
+        });
+    }
+};
+
+RECT pictureOnScreen()
+{
+    HWND picture = dialogState().pictureWindow;
+    RECT client;
+    POINT origin = {0, 0};
+    GetClientRect(picture, &client);
+    ClientToScreen(picture, &origin);
+    return {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+}
+
+bool overlayAt(const RECT& rect, int camera)
+{
+    driver::OverlayRequest overlay = sim::card(0).overlay();
+    return overlay.camera == camera + 1 && overlay.left == rect.left && overlay.top == rect.top &&
+           overlay.right == rect.right && overlay.bottom == rect.bottom;
+}
+
+bool click(HWND dialog, int id)
+{
+    standin::clickControl(dialog, id);
+    return true;
+}
+
+TEST_F(FullDialogTest, OkHandsTheHostThePicture)
+{
+    struct Row {
+        int32_t bits;
+        int headerBits;
+        int colourButton;
+    };
+    const Row rows[] = {{24, 24, IDC_COLOR_24}, {8, 8, IDC_COLOR_8}, {16, 16, IDC_COLOR_16},
+                        {15, 16, 0}}; // no 15-bit button in this dialog; digitized as 15
+    for (const Row& row : rows) {
+        SetUp();
+        store("CX", 320);
+        store("CY", 240);
+        store("BitsPerPixel", row.bits);
+        int blocks = standin::globalBlocks();
+        Script script;
+        script.steps = {{"check the colour", [&](HWND dialog) {
+                             int checkedColour = 0;
+                             for (int id = IDC_COLOR_8; id <= IDC_COLOR_YUV; ++id)
+                                 if (isChecked(dialog, id))
+                                     checkedColour = id;
+                             EXPECT_EQ(checkedColour, row.colourButton) << row.bits;
+                             return click(dialog, IDOK);
+                         }}};
+        script.install();
+        HGLOBAL picture = TavDigCapture(nullptr);
+        EXPECT_EQ(script.timedOut, "");
+        ASSERT_NE(picture, nullptr) << row.bits;
+        EXPECT_EQ(currentDibBlock(), nullptr) << "the module let go of it";
+        auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(picture));
+        ASSERT_NE(header, nullptr);
+        EXPECT_EQ(header->biWidth, 320);
+        EXPECT_EQ(header->biHeight, 240);
+        EXPECT_EQ(header->biBitCount, row.headerBits);
+        GlobalUnlock(picture);
+        HBITMAP later = MakeDigDIB(nullptr, std::vector<uint8_t>(64 * 48 * 3).data(), 64, 48, 24, 0);
+        EXPECT_NE(GlobalLock(picture), nullptr) << "a later bitmap leaves the host's block alone";
+        GlobalUnlock(picture);
+        DeleteObject(later);
+        EXPECT_EQ(GlobalFree(picture), nullptr);
+        EXPECT_EQ(standin::globalBlocks(), blocks) << "nothing else left behind";
+        int32_t bits = 0;
+        EXPECT_TRUE(stored("BitsPerPixel", bits));
+        EXPECT_EQ(bits, row.bits);
+        EXPECT_EQ(sim::card(0).overlay().camera, 0) << "the picture window took the overlay down";
+    }
+}
+
+// What the final picture refuses keeps the dialog open with a message, and
+// nothing is saved. The size comes from the buttons, but a depth without a
+// button stays as the registry had it: never a wrapped or huge buffer.
+TEST_F(FullDialogTest, RefusedSnapshotsKeepTheDialogOpen)
+{
+    struct Row {
+        std::vector<std::pair<const char*, int32_t>> stored;
+        const char* message;
+    };
+    const Row rows[] = {
+        {{{"YUV", 1}, {"BitsPerPixel", 16}}, "Windows Bitmap does not support YUV pictures."},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        for (const auto& [name, value] : row.stored)
+            store(name, value);
+        Script script;
+        script.steps = {{"press OK", [](HWND dialog) { return click(dialog, IDOK); }},
+                        {"still open", [](HWND) { return true; }}};
+        script.install();
+        EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+        EXPECT_EQ(script.at, 2u) << "the dialog stayed open after OK";
+        auto boxes = standin::messageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, row.message);
+        int32_t value;
+        EXPECT_FALSE(stored("Picmode", value)) << "nothing saved";
+        EXPECT_EQ(currentDibBlock(), nullptr);
+    }
+    // A depth no button stands for opens with the 16-bit button checked, so
+    // the final picture is never of a stored depth like these.
+    for (int32_t bits : {0x40000000, -8, 32, 0}) {
+        SetUp();
+        store("BitsPerPixel", bits);
+        Script script;
+        script.steps = {{"press OK", [](HWND dialog) { return click(dialog, IDOK); }}};
+        script.install();
+        HGLOBAL picture = TavDigCapture(nullptr);
+        ASSERT_NE(picture, nullptr) << bits;
+        EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(GlobalLock(picture))->biBitCount, 16);
+        GlobalUnlock(picture);
+        GlobalFree(picture);
+    }
+}
+
+TEST_F(FullDialogTest, CancelTakesTheOverlayDown)
+{
+    Script script;
+    script.steps = {{"cancel", [](HWND dialog) { return click(dialog, IDCANCEL); }}};
+    script.install();
+    sim::card(0).clearRequests();
+    EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+    EXPECT_GE(sim::card(0).countRequests(driver::Overlay), 1u);
+    EXPECT_EQ(sim::card(0).overlay().camera, 0);
+    EXPECT_EQ(dialogState().cancelFlag, 1);
+}
+
+// Type 7 without TavDigCapture: the dialog works but never digitizes or
+// places an overlay through the handle an earlier capture left behind.
+TEST_F(FullDialogTest, FullDialogOutsideACaptureTouchesNoCard)
+{
+    store("Picmode", 2);
+    sim::card(0).clearRequests();
+    Script script;
+    script.steps = {{"OK", [](HWND dialog) { return click(dialog, IDOK); }},
+                    {"move", [](HWND dialog) {
+                         SendMessageA(dialog, WM_MOVE, 0, 0);
+                         return true;
+                     }}};
+    script.install();
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FULL, nullptr), 0);
+    auto boxes = standin::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Digit error!");
+    EXPECT_EQ(sim::card(0).requests().size(), 0u);
+}
+
+// WM_MOVE in a dialog without a picture window never places the overlay,
+// even with the handle of an earlier full dialog's picture window.
+TEST_F(FullDialogTest, MoveWithoutAPictureWindowPlacesNothing)
+{
+    store("Picmode", 2);
+    ASSERT_EQ(DCardInit(0), 1);
+    dialogGlobals().cardHandle = 1;
+    sim::card(0).clearRequests();
+    HWND stale = harness::makeWindow({10, 10, 394, 298});
+    DestroyWindow(stale);
+    dialogState().pictureWindow = stale;
+    Script script;
+    script.steps = {{"move", [](HWND dialog) {
+                         SendMessageA(dialog, WM_MOVE, 0, 0);
+                         return true;
+                     }}};
+    script.install();
+    TavDigDialog(nullptr, TAVDIG_FORMAT, nullptr);
+    EXPECT_EQ(sim::card(0).countRequests(driver::Overlay), 0u);
+    DCardExit(1);
+}
+
+TEST_F(FullDialogTest, BitmapPreviewPaintsTheLastFrame)
+{
+    store("Picmode", 1);
+    store("YUV", 1);
+    store("BitsPerPixel", 16);
+    HBITMAP shown = nullptr;
+    Script script;
+    script.steps = {
+        {"picture window made 4:3", [](HWND) {
+             RECT client;
+             GetClientRect(dialogState().pictureWindow, &client);
+             EXPECT_EQ(client.right, 384);
+             EXPECT_EQ(client.bottom, 288);
+             return true;
+         }},
+        {"a preview frame", [&](HWND) {
+             SemaphoreScope hold(dialogState().previewLock);
+             shown = dialogGlobals().previewBitmap;
+             return shown != nullptr;
+         }},
+        {"repaint when uncovered", [&](HWND) {
+             SemaphoreScope hold(dialogState().previewLock);
+             standin::clearBlits();
+             HWND picture = dialogState().pictureWindow;
+             RedrawWindow(picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+             auto blits = standin::blits();
+             EXPECT_EQ(blits.size(), 1u);
+             if (!blits.empty()) {
+                 EXPECT_EQ(blits[0].window, picture);
+                 EXPECT_EQ(blits[0].bitmap, dialogGlobals().previewBitmap);
+                 EXPECT_EQ(blits[0].width, 384);
+                 EXPECT_EQ(blits[0].height, 288);
+             }
+             return true;
+         }},
+        {"cancel", [](HWND dialog) { return click(dialog, IDCANCEL); }}};
+    script.install();
+    EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    EXPECT_EQ(dialogGlobals().previewBitmap, nullptr) << "deleted after Cancel";
+    bool digitizedIn24 = false;
+    for (const sim::LoggedRequest& request : sim::card(0).requests()) {
+        if (request.code != driver::Digit)
+            continue;
+        driver::DigitRequest digit;
+        ASSERT_GE(request.sent.size(), sizeof(digit));
+        memcpy(&digit, request.sent.data(), sizeof(digit));
+        if (digit.width == 384 && digit.height == -288)
+            digitizedIn24 = digit.bitsPerPixel == 24;
+    }
+    EXPECT_TRUE(digitizedIn24) << "YUV previews in 24 bits";
+}
+
+TEST_F(FullDialogTest, OverlayPreviewFollowsTheDialog)
+{
+    store("Picmode", 2);
+    store("Camera", 1);
+    RECT start{}, moved{};
+    Script script;
+    script.steps = {
+        {"overlay placed", [&](HWND) {
+             start = pictureOnScreen();
+             return overlayAt(start, 1);
+         }},
+        {"moved", [&](HWND dialog) {
+             RECT frame;
+             GetWindowRect(dialog, &frame);
+             SetWindowPos(dialog, nullptr, frame.left + 40, frame.top + 30, 0, 0,
+                          SWP_NOSIZE | SWP_NOZORDER);
+             SendMessageA(dialog, WM_MOVE, 0, 0);
+             moved = pictureOnScreen();
+             EXPECT_TRUE(overlayAt(moved, 1)) << "placed again at once";
+             return true;
+         }},
+        {"none", [](HWND dialog) { return click(dialog, IDC_PREVIEW_FIRST); }},
+        {"overlay off", [&](HWND) {
+             driver::OverlayRequest overlay = sim::card(0).overlay();
+             return overlay.camera == 0 && overlay.left == start.left && overlay.top == start.top;
+         }},
+        {"OK", [](HWND dialog) { return click(dialog, IDOK); }}};
+    script.install();
+    HGLOBAL picture = TavDigCapture(nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    EXPECT_NE(moved.left, start.left);
+    ASSERT_NE(picture, nullptr);
+    GlobalFree(picture);
+    int32_t mode = -1;
+    EXPECT_TRUE(stored("Picmode", mode));
+    EXPECT_EQ(mode, 0);
+}
+
+// Stopping the preview returns while the loop waits on a slow frame.
+TEST_F(FullDialogTest, StopWhileDigitizing)
+{
+    store("Picmode", 1);
+    sim::CardSettings settings = sim::card(0).settings();
+    settings.slowCode = driver::Digit;
+    settings.slowMs = 200;
+    sim::card(0).configure(settings);
+    Script script;
+    script.steps = {{"first frame asked for", [](HWND) {
+                         return sim::card(0).countRequests(driver::Digit) > 0;
+                     }},
+                    {"cancel", [](HWND dialog) { return click(dialog, IDCANCEL); }}};
+    script.install();
+    EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    EXPECT_FALSE(dialogState().Running());
+}
+
+} // namespace
