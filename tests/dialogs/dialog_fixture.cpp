@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "image/dib.h"
+
 void DialogTest::SetUp()
 {
     CardTest::SetUp();
@@ -15,6 +17,8 @@ void DialogTest::SetUp()
     state.cancelFlag = 0;
     state.pictureWindow = nullptr;
     state.loadSettings(nullptr);
+    deletePreviewBitmap();
+    freeCurrentDibBlock();
 }
 
 void DialogTest::TearDown()
