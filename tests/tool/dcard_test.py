@@ -69,14 +69,14 @@ class Help(Tool):
         code, out, _ = self.run_dcard("--help")
         self.assertEqual(code, 0)
         for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs",
-                        "overlay"):
+                        "overlay", "dialog", "capture"):
             self.assertIn(command, out)
         code, _, _ = self.run_dcard()
         self.assertEqual(code, 2)
 
     def test_each_command_has_help(self):
         for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs",
-                        "overlay"):
+                        "overlay", "dialog", "capture"):
             code, out, _ = self.run_dcard(command, "--help")
             self.assertEqual(code, 0, command)
             self.assertIn("usage: dcard " + command, out)
@@ -155,6 +155,28 @@ class Native(Tool):
         self.assertEqual(image.format, "BMP")
         self.check_bars(image, 250)
         self.assertEqual(os.path.getsize(target), 331830)
+
+    def test_dialog_and_capture(self):
+        if WINE:
+            self.skipTest("the dialogs wait for a user under Wine")
+        # The stand-in's dialogs close at once, or press OK when asked to.
+        code, out, _ = self.run_dcard("dialog", "3")
+        self.assertEqual(code, 2)
+        code, out, _ = self.run_dcard("dialog", "1")
+        self.assertEqual((code, out.splitlines()[0]), (0, "cancelled"))
+        self.assertIn("768x576, 15 bits per pixel, 884736 bytes", out)
+        env = dict(self.env, SAA7146_DIALOG="ok")
+        code, out, _ = self.run_dcard("dialog", "1", "--key", "Software\\Host", env=env)
+        self.assertEqual((code, out.splitlines()[0]), (0, "OK"))
+        target = self.path("capture.bmp")
+        code, out, err = self.run_dcard("capture", "-o", target, env=env)
+        self.assertEqual(code, 0, err)
+        image = Image.open(target)
+        self.assertEqual(image.size, (768, 576))
+        self.check_bars(image, 500)
+        code, _, err = self.run_dcard("capture", "-o", target)
+        self.assertEqual(code, 1)
+        self.assertIn("cancelled", err)
 
     def test_grab_grey_and_fifteen_bit_bmp(self):
         grey = self.path("grey.bmp")

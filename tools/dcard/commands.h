@@ -20,3 +20,5 @@ int runSignal(const Arguments& arguments);
 int runOutputs(const Arguments& arguments);
 int runInputs(const Arguments& arguments);
 int runOverlay(const Arguments& arguments);
+int runDialog(const Arguments& arguments);
+int runCapture(const Arguments& arguments);

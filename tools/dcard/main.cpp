@@ -35,6 +35,13 @@ const Command kCommands[] = {
      "[--card N] [--camera C] [--rect LEFT,TOP,RIGHT,BOTTOM] on | off\n"
      "  the rectangle is in screen pixels; the card writes into the display's frame buffer",
      runOverlay},
+    {"dialog", "show a settings dialog of the capture interface and print the settings",
+     "1 | 2 | 7 [--key PATH]\n"
+     "  1 picture format, 2 input and registers, 7 everything with the live preview;\n"
+     "  the settings live below HKEY_CURRENT_USER in PATH (default Software\\Zemtra\\Orvik)",
+     runDialog},
+    {"capture", "capture one picture through the full settings dialog into a BMP file",
+     "[-o FILE]   (default capture.bmp)", runCapture},
 };
 
 const Command* find(const std::string& name)
@@ -64,7 +71,7 @@ int main(int argc, char** argv)
 {
     std::string error;
     Arguments arguments = parseArguments(
-        argc, argv, {"card", "camera", "mode", "size", "count", "output", "speed", "rect"}, error);
+        argc, argv, {"card", "camera", "mode", "size", "count", "output", "speed", "rect", "key"}, error);
     if (!error.empty()) {
         fprintf(stderr, "dcard: %s\n", error.c_str());
         return kUsage;
