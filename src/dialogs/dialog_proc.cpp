@@ -321,24 +321,25 @@ int snapshot(HWND dialog)
         return 0;
     }
     state.Stop();
-    int bytesPerPixel = (state.bitsPerPixel + 7) / 8;
-    bool sane = state.width > 0 && state.width <= kLargestSide && state.height > 0 &&
-                state.height <= kLargestSide && bytesPerPixel > 0 && bytesPerPixel <= 4;
+    const int32_t width = state.width, height = state.height, bits = state.bitsPerPixel;
+    int bytesPerPixel = (bits + 7) / 8;
+    bool sane = width > 0 && width <= kLargestSide && height > 0 && height <= kLargestSide &&
+                bytesPerPixel > 0 && bytesPerPixel <= 4;
     if (!sane || !captureRunning()) {
         showDialogMessage(dialog, IDS_DIGIT_ERROR);
         state.Start();
         return 0;
     }
-    uint32_t size = uint32_t(state.width) * uint32_t(state.height) * uint32_t(bytesPerPixel) + 20;
+    uint32_t size = uint32_t(width) * uint32_t(height) * uint32_t(bytesPerPixel) + 20;
     auto* buffer = static_cast<uint8_t*>(malloc(size));
     if (!buffer) {
         showDialogMessage(dialog, IDS_MEMORY_ERROR);
         state.Start();
         return 0;
     }
-    int mode = state.bitsPerPixel == 16 ? 15 : state.bitsPerPixel;
+    int mode = bits == 16 ? 15 : bits;
     uint32_t bytes = 0;
-    if (!DCardDigitEx(dialogGlobals().cardHandle, state.camera, state.width, state.height, mode,
+    if (!DCardDigitEx(dialogGlobals().cardHandle, state.camera, width, height, mode,
                       mode == 8 ? 0 : 1, buffer, size, &bytes, 1)) {
         free(buffer);
         showDialogMessage(dialog, IDS_DIGIT_ERROR);
@@ -346,7 +347,7 @@ int snapshot(HWND dialog)
         return 0;
     }
     HDC dc = GetDC(state.pictureWindow);
-    MakeDigDIB(dc, buffer, state.width, state.height, mode, 1);
+    MakeDigDIB(dc, buffer, width, height, mode, 1);
     ReleaseDC(state.pictureWindow, dc);
     if (!currentDibBlock()) {
         showDialogMessage(dialog, IDS_MEMORY_ERROR);

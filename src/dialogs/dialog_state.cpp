@@ -13,7 +13,7 @@ namespace {
 // The settings as they are read and written, in this order.
 struct Setting {
     const char* name;
-    int32_t DigDialogState::*field;
+    std::atomic<int32_t> DigDialogState::*field;
     int32_t defaultValue;
 };
 

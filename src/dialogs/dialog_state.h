@@ -38,14 +38,16 @@ public:
     int storeRegisterValue(HWND dialog, int32_t value);
     int registerDefaults(HWND dialog);
 
-    int32_t camera = 0;
-    int32_t signalType = 3;
-    int32_t width = 768;
-    int32_t height = 576;
-    int32_t bitsPerPixel = 15;
-    int32_t yuv = 0;
-    int32_t squarePixel = 1;
-    int32_t picMode = 0;
+    // The settings. The preview thread reads them while the dialog's
+    // controls change them: each is one 32-bit value, taken whole.
+    std::atomic<int32_t> camera{0};
+    std::atomic<int32_t> signalType{3};
+    std::atomic<int32_t> width{768};
+    std::atomic<int32_t> height{576};
+    std::atomic<int32_t> bitsPerPixel{15};
+    std::atomic<int32_t> yuv{0};
+    std::atomic<int32_t> squarePixel{1};
+    std::atomic<int32_t> picMode{0};
     HWND pictureWindow = nullptr;
     int32_t cancelFlag = 0;
     int32_t dialogType = 0;

@@ -26,7 +26,8 @@ int previewFormat(const DigDialogState& state)
 {
     if (state.yuv)
         return 24;
-    return state.bitsPerPixel == 16 ? 15 : state.bitsPerPixel;
+    int32_t bits = state.bitsPerPixel;
+    return bits == 16 ? 15 : bits;
 }
 
 } // namespace
@@ -141,9 +142,11 @@ LRESULT CALLBACK pictureWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         GetClientRect(window, &client);
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
+        DigDialogState& state = dialogState();
+        // The bitmap is only ever looked at under the lock that the loop
+        // holds while it swaps it.
+        SemaphoreScope hold(state.previewLock);
         if (globals.previewBitmap) {
-            DigDialogState& state = dialogState();
-            SemaphoreScope hold(state.previewLock);
             HDC memory = CreateCompatibleDC(dc);
             HGDIOBJ previous = SelectObject(memory, globals.previewBitmap);
             BitBlt(dc, client.left, client.top, kPreviewWidth, kPreviewHeight, memory, 0, 0, SRCCOPY);

@@ -116,6 +116,12 @@ TEST_F(FullDialogTest, OkHandsTheHostThePicture)
         int32_t bits = 0;
         EXPECT_TRUE(stored("BitsPerPixel", bits));
         EXPECT_EQ(bits, row.bits);
+        driver::DigitRequest last{};
+        for (const sim::LoggedRequest& request : sim::card(0).requests())
+            if (request.code == driver::Digit && request.sent.size() >= sizeof(last))
+                memcpy(&last, request.sent.data(), sizeof(last));
+        EXPECT_EQ(last.bitsPerPixel, row.bits == 16 ? 15 : row.bits) << "the final picture's mode";
+        EXPECT_EQ(last.width, 320);
         EXPECT_EQ(sim::card(0).overlay().camera, 0) << "the picture window took the overlay down";
     }
 }
@@ -308,6 +314,71 @@ TEST_F(FullDialogTest, OverlayPreviewFollowsTheDialog)
     int32_t mode = -1;
     EXPECT_TRUE(stored("Picmode", mode));
     EXPECT_EQ(mode, 0);
+}
+
+size_t previewFrames()
+{
+    size_t frames = 0;
+    for (const sim::LoggedRequest& request : sim::card(0).requests()) {
+        driver::DigitRequest digit;
+        if (request.code != driver::Digit || request.sent.size() < sizeof(digit))
+            continue;
+        memcpy(&digit, request.sent.data(), sizeof(digit));
+        frames += digit.width == 384;
+    }
+    return frames;
+}
+
+// Every change of the preview mode, in every order: none to bitmap to
+// overlay to none to overlay to bitmap to none.
+TEST_F(FullDialogTest, EveryTransitionOfThePreview)
+{
+    RECT start{};
+    size_t frames = 0;
+    Clock::time_point quietSince{};
+    auto choose = [](int mode) {
+        return [mode](HWND dialog) { return click(dialog, IDC_PREVIEW_FIRST + mode); };
+    };
+    auto framesFlow = [&](HWND) {
+        size_t now = previewFrames();
+        bool flowing = now >= frames + 2;
+        if (flowing)
+            frames = now;
+        return flowing;
+    };
+    auto overlayOn = [&](HWND) { return overlayAt(pictureOnScreen(), 0); };
+    auto overlayOff = [&](HWND) {
+        driver::OverlayRequest overlay = sim::card(0).overlay();
+        return overlay.camera == 0 && overlay.left == start.left && overlay.bottom == start.bottom;
+    };
+    auto framesStop = [&](HWND) {
+        size_t now = previewFrames();
+        if (now != frames || quietSince == Clock::time_point{}) {
+            frames = now;
+            quietSince = Clock::now();
+            return false;
+        }
+        return Clock::now() - quietSince > std::chrono::milliseconds(300);
+    };
+    Script script;
+    script.steps = {
+        {"start rectangle", [&](HWND) {
+             start = pictureOnScreen();
+             frames = previewFrames();
+             return true;
+         }},
+        {"none to bitmap", choose(1)},   {"frames", framesFlow},
+        {"bitmap to overlay", choose(2)}, {"overlay on", overlayOn},
+        {"overlay to none", choose(0)},  {"overlay off", overlayOff},
+        {"none to overlay", choose(2)},  {"overlay on again", overlayOn},
+        {"overlay to bitmap", choose(1)}, {"frames again", framesFlow},
+        {"bitmap to none", choose(0)},   {"frames stop", framesStop},
+        {"cancel", [](HWND dialog) { return click(dialog, IDCANCEL); }}};
+    script.install();
+    EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    EXPECT_EQ(script.at, script.steps.size());
+    EXPECT_EQ(sim::card(0).overlay().camera, 0);
 }
 
 // Stopping the preview returns while the loop waits on a slow frame.
