@@ -77,6 +77,40 @@ TEST_F(DialogControlsTest, FormatDialogOpensWithTheStoredSettings)
     }
 }
 
+// The templates in the user's language, texts in its code page.
+TEST_F(DialogControlsTest, TemplatesInBothLanguages)
+{
+    struct Row {
+        const char* locale;
+        int type;
+        WORD language;
+        const char* caption;
+        const char* cancel;
+    };
+    const Row rows[] = {
+        {"C", TAVDIG_FORMAT, 1033, "Frame grabber picture format", "Cancel"},
+        {"C", TAVDIG_SOURCE, 1033, "Frame grabber input selection", "Cancel"},
+        {"C", TAVDIG_FULL, 1033, "Frame grabber settings", "Cancel"},
+        {"hu_HU.UTF-8", TAVDIG_FORMAT, 1038, "Digitaliz\xE1l\xF3 k\xE9pform\xE1tum", "M\xE9gse"},
+        {"hu_HU.UTF-8", TAVDIG_SOURCE, 1038, "Digitaliz\xE1l\xF3 bemenet v\xE1laszt\xE1s", "M\xE9gse"},
+        {"hu", TAVDIG_FULL, 1038, "Digitaliz\xE1l\xF3 be\xE1ll\xEDt\xE1sok", "M\xE9gse"},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        setenv("LC_ALL", row.locale, 1);
+        std::string cancel;
+        runDialog(row.type, [&](HWND dialog) {
+            cancel = text(dialog, IDCANCEL);
+            return false;
+        });
+        auto shown = standin::shownDialogs();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].language, row.language);
+        EXPECT_EQ(shown[0].caption, row.caption);
+        EXPECT_EQ(cancel, row.cancel);
+    }
+}
+
 TEST_F(DialogControlsTest, AspectOptionTiesTheHeightToTheWidth)
 {
     EXPECT_EQ(runDialog(TAVDIG_FORMAT, [](HWND dialog) {
