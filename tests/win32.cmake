@@ -15,6 +15,11 @@ add_test(NAME dll_exports
                  -DEXPORTS=${CMAKE_SOURCE_DIR}/src/api/exports.txt
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/check_dll_exports.cmake)
 set_tests_properties(dll_exports PROPERTIES LABELS static)
+add_test(NAME dll_resources
+         COMMAND ${CMAKE_COMMAND} -DWINDRES=${CMAKE_RC_COMPILER} -DLIBRARY=$<TARGET_FILE:saa7146_dll>
+                 -DSCRIPT=${SAA7146_RESOURCE_SCRIPT} -DWORK=${CMAKE_CURRENT_BINARY_DIR}
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/check_dll_resources.cmake)
+set_tests_properties(dll_resources PROPERTIES LABELS static)
 
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};WINEDEBUG=-all")
