@@ -71,6 +71,16 @@ DCARD_API HGLOBAL TAVDIG_CALL TavDigCapture(HWND parent);
  * record. */
 DCARD_API int TAVDIG_CALL TavDigGetVFWMode(TavDigVFWMode* mode);
 
+#ifndef _WIN32
+/* The captured picture's block is movable global memory. On Windows
+ * <windows.h> declares these; on Linux the system library beside this one
+ * (libsaa7146_system.so) provides them with the same behaviour. */
+void* DCARD_CALL GlobalLock(HGLOBAL block);
+int DCARD_CALL GlobalUnlock(HGLOBAL block);
+HGLOBAL DCARD_CALL GlobalFree(HGLOBAL block);
+size_t DCARD_CALL GlobalSize(HGLOBAL block);
+#endif
+
 #ifdef __cplusplus
 }
 #endif
