@@ -35,6 +35,9 @@ class Tool(unittest.TestCase):
         self.env = dict(os.environ)
         self.env["SAA7146_WINDIR"] = os.path.join(self.dir, "windows")
         self.env["SAA7146_REGISTRY"] = os.path.join(self.dir, "registry")
+        # The shared virtual card of this test alone.
+        self.env["XDG_RUNTIME_DIR"] = self.dir
+        self.env.pop("SAA7146_SIM_SHARED", None)
         os.makedirs(self.env["SAA7146_WINDIR"])
 
     def tearDown(self):
