@@ -20,3 +20,4 @@ int runSignal(const Arguments& arguments);
 int runOutputs(const Arguments& arguments);
 int runInputs(const Arguments& arguments);
 int runOverlay(const Arguments& arguments);
+int runSim(const Arguments& arguments);
