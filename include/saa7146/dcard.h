@@ -925,8 +925,9 @@ DCARD_API int DCARD_CALL DCardVirt2Phys(int handle, void* address, uint32_t* phy
  * @param height lines.
  * @param bitsPerPixel 8, 15, 16 or 24.
  * @param path the file, replaced when it exists.
- * @return 1; 0 when path is null, the depth is not one of those above or a
- *         size is negative (nothing digitized), the frame cannot be
+ * @return 1; 0 when path is null, the depth is not one of those above, a
+ *         size is negative or the bitmap would not fit 32 bits of bytes
+ *         (nothing digitized), the frame cannot be
  *         digitized (as DCardDigitEx(); no file touched), or the file cannot
  *         be created or written (an existing file may be left truncated or
  *         part written).
