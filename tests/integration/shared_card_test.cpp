@@ -128,6 +128,34 @@ TEST_F(SharedCardTest, AProcessKilledHoldingTheLockLeavesTheCardAsBeforeItsChang
     EXPECT_EQ(sim::sharedCards()->recoveries(), recovered + 1);
 }
 
+TEST_F(SharedCardTest, ChangesOfTwoProcessesAtOnceAreNeverLost)
+{
+    share();
+    ASSERT_TRUE(sim::card(0).writeRegister(0, kColourRegister, 0));
+    // Each change reads the register and writes it back one higher: without
+    // the lock between processes, increments would overwrite each other.
+    constexpr uint32_t kRounds = 5000;
+    auto increment = [] {
+        for (uint32_t n = 0; n < kRounds; ++n)
+            sim::card(0).changeState([](sim::CardState& state) {
+                uint32_t value = 0;
+                state.registers.read(1, kColourRegister, value);
+                state.registers.write(1, kColourRegister, value + 1);
+            });
+    };
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        increment();
+        _exit(0);
+    }
+    increment();
+    ASSERT_EQ(finish(child), 0);
+    uint32_t value = 0;
+    ASSERT_TRUE(sim::card(0).readRegister(0, kColourRegister, value));
+    EXPECT_EQ(value, 2 * kRounds);
+}
+
 TEST_F(SharedCardTest, OtherSettingsPowerTheCardsOnAfreshTheSameKeepThem)
 {
     sim::CardSettings settings;
