@@ -628,8 +628,10 @@ DCARD_API int DCARD_CALL DCardI2CReceive(int handle, int speed, int address, int
  *
  * @param handle a handle from DCardInit().
  * @param speed kHz.
- * @param words the sequence; rewritten with what the driver returns.
- * @param count up to 256 words.
+ * @param words the sequence; rewritten with what the driver returns (may be
+ *        null when count is 0).
+ * @param count up to 256 words; a count below 0 goes to the driver as it is,
+ *        with no words.
  * @return 1; 0 when the handle names no open card, count is above 256, or the
  *         driver refused (a device that does not answer). The words come back
  *         as the driver left them whether or not it succeeded.
@@ -788,8 +790,8 @@ DCARD_API int DCARD_CALL DCardGetInputs(int handle, int* inputs);
  *
  * @param handle a handle from DCardInit().
  * @param camera the camera, from 0; negative switches the overlay off. A
- *        board of type 0x200 has one overlay, which shows whichever camera is
- *        asked for.
+ *        board of type 0x200 has one overlay: whichever camera is asked for,
+ *        the request names camera 0.
  * @param rect the rectangle in screen pixels, or null for none.
  * @return 1; 0 when the handle names no open card, the display settings
  *         cannot be read (nothing sent), or the driver refused.
