@@ -34,7 +34,7 @@ set_target_properties(saa7146_objects PROPERTIES CXX_VISIBILITY_PRESET hidden
 
 # Everything in one archive, for tests that reach inside.
 add_library(saa7146_static STATIC $<TARGET_OBJECTS:saa7146_objects>
-            $<TARGET_OBJECTS:saa7146_system_objects>)
+            $<TARGET_OBJECTS:saa7146_system_objects> ${SAA7146_SIM_PRIVATE_SOURCE})
 target_include_directories(saa7146_static PUBLIC ${SAA7146_INCLUDE_DIRS})
 target_compile_definitions(saa7146_static PUBLIC SAA7146_STATIC)
 target_link_libraries(saa7146_static PUBLIC Threads::Threads)
@@ -45,7 +45,9 @@ if(SAA7146_FUZZ)
   return() # the fuzz targets link the archive; the shared libraries have no place there
 endif()
 
-add_library(saa7146_system SHARED $<TARGET_OBJECTS:saa7146_system_objects>)
+add_library(saa7146_system SHARED $<TARGET_OBJECTS:saa7146_system_objects>
+            ${SAA7146_SIM_SHARED_SOURCE})
+target_include_directories(saa7146_system PRIVATE ${SAA7146_INCLUDE_DIRS})
 target_link_libraries(saa7146_system PRIVATE Threads::Threads)
 target_link_options(saa7146_system PRIVATE -Wl,--no-undefined)
 

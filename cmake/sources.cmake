@@ -71,13 +71,23 @@ set(SAA7146_STANDIN_SOURCES
 set(SAA7146_SIM_SOURCES
   sim/card_requests.cpp
   sim/card_set.cpp
+  sim/card_state.cpp
   sim/device_files.cpp
   sim/frames.cpp
   sim/i2c_bus.cpp
   sim/registers.cpp
   sim/virtual_card.cpp
 )
+if(WIN32)
+  list(APPEND SAA7146_SIM_SOURCES sim/shared_cards_none.cpp)
+else()
+  list(APPEND SAA7146_SIM_SOURCES sim/shared_cards.cpp)
+endif()
 set(SAA7146_SIM_SEAM_SOURCES sim/device_file_backend.cpp)
+# Whether a program's virtual cards are shared with other processes by
+# default: yes through the system library, no in the tests' archives.
+set(SAA7146_SIM_SHARED_SOURCE sim/default_shared.cpp)
+set(SAA7146_SIM_PRIVATE_SOURCE sim/default_private.cpp)
 
 # Every function exported by name, with its argument bytes (one per line).
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/api/exports.txt SAA7146_EXPORT_LINES REGEX "^[A-Za-z?]")

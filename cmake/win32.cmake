@@ -57,6 +57,6 @@ add_dependencies(saa7146_import_library saa7146_dll)
 
 # The library's objects bound to the virtual card, for the test programs.
 add_library(saa7146_static STATIC $<TARGET_OBJECTS:saa7146_objects> ${SAA7146_SIM_SOURCES}
-            ${SAA7146_SIM_SEAM_SOURCES})
+            ${SAA7146_SIM_SEAM_SOURCES} ${SAA7146_SIM_PRIVATE_SOURCE})
 target_include_directories(saa7146_static PUBLIC ${SAA7146_INCLUDE_DIRS})
 target_compile_definitions(saa7146_static PUBLIC SAA7146_STATIC)

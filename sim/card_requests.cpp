@@ -25,12 +25,12 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         uint8_t* memory = frameMemoryLocked();
         if (!memory)
             return kStatusBadRequest;
-        map.mapInfo0 = settings_.mapInfo0;
-        map.frameMemory = settings_.mapFrameMemory
+        map.mapInfo0 = state_->settings.mapInfo0;
+        map.frameMemory = state_->settings.mapFrameMemory
                               ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(memory))
                               : 0;
-        map.frameMemorySize = settings_.frameMemorySize;
-        map.mapInfo3 = settings_.mapInfo3;
+        map.frameMemorySize = state_->settings.frameMemorySize;
+        map.mapInfo3 = state_->settings.mapInfo3;
         mapped_ = true;
         return driver::kStatusOk;
     }
@@ -41,39 +41,39 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return digit(reinterpret_cast<driver::DigitRequest&>(request), legacyFamily);
     case driver::SetReg: {
         auto& set = reinterpret_cast<driver::SetRegRequest&>(request);
-        return registers_.write(set.camera, set.regNum, set.value) ? driver::kStatusOk
+        return state_->registers.write(set.camera, set.regNum, set.value) ? driver::kStatusOk
                                                                    : kStatusBadRequest;
     }
     case driver::GetReg: {
         auto& get = reinterpret_cast<driver::GetRegRequest&>(request);
         // Mode 1 asks for the power-on value, as camera 0 does.
         int camera = get.mode == 1 ? 0 : get.camera;
-        return registers_.read(camera, get.regNum, get.value) ? driver::kStatusOk
+        return state_->registers.read(camera, get.regNum, get.value) ? driver::kStatusOk
                                                               : kStatusBadRequest;
     }
     case driver::SetCameraSignal: {
         auto& signal = reinterpret_cast<driver::SetCameraSignalRequest&>(request);
         if (signal.camera < 1 || signal.camera > kMaxCards)
             return kStatusBadRequest;
-        signals_[signal.camera] = signal.signalType;
+        state_->signals[signal.camera] = signal.signalType;
         return driver::kStatusOk;
     }
     case driver::SetDriverParam: {
         auto& set = reinterpret_cast<driver::SetDriverParamRequest&>(request);
         if (set.camera < 0 || set.camera > kMaxCards)
             return kStatusBadRequest;
-        params_[{set.camera, set.param}] = set.value;
-        return driver::kStatusOk;
+        // The driver's table of parameters is of fixed size.
+        return state_->params.set(set.camera, set.param, set.value) ? driver::kStatusOk
+                                                                     : kStatusBadRequest;
     }
     case driver::GetDriverParam: {
         auto& get = reinterpret_cast<driver::GetDriverParamRequest&>(request);
         if (get.camera < 0 || get.camera > kMaxCards)
             return kStatusBadRequest;
-        auto found = params_.find({get.camera, get.param});
-        if (found != params_.end())
-            get.value = found->second;
+        if (const int32_t* found = state_->params.find(get.camera, get.param))
+            get.value = *found;
         else
-            get.value = get.param == 20 ? static_cast<int32_t>(settings_.boardId) : 0;
+            get.value = get.param == 20 ? static_cast<int32_t>(state_->settings.boardId) : 0;
         return driver::kStatusOk;
     }
     case driver::I2CTransfer:
@@ -82,7 +82,7 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         auto& sequence = reinterpret_cast<driver::I2CCommandRequest&>(request);
         if (sequence.count > 256)
             return kStatusBadRequest;
-        return bus_.command(registers_, sequence.words, sequence.count) ? driver::kStatusOk
+        return state_->bus.command(state_->registers, sequence.words, sequence.count) ? driver::kStatusOk
                                                                         : kStatusNack;
     }
     case driver::MemoryConfig:
@@ -101,9 +101,9 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return maskRequest(reinterpret_cast<const driver::MaskRequest&>(request), legacyFamily);
     case driver::CardInfo: {
         auto& info = reinterpret_cast<driver::CardInfoRequest&>(request);
-        info.cardInfo0 = settings_.cardInfo0;
-        info.cardInfo1 = settings_.cardInfo1;
-        info.decoderType = settings_.decoderType;
+        info.cardInfo0 = state_->settings.cardInfo0;
+        info.cardInfo1 = state_->settings.cardInfo1;
+        info.decoderType = state_->settings.decoderType;
         return driver::kStatusOk;
     }
     default:
@@ -119,8 +119,8 @@ uint32_t VirtualCard::i2cTransfer(driver::I2CTransferRequest& request)
     uint8_t address = static_cast<uint8_t>(request.address);
     uint8_t subAddress = static_cast<uint8_t>(request.subAddress);
     bool answered = request.direction == 1
-                        ? bus_.transmit(registers_, address, subAddress, request.data, request.count)
-                        : bus_.receive(registers_, address, subAddress, request.data, request.count);
+                        ? state_->bus.transmit(state_->registers, address, subAddress, request.data, request.count)
+                        : state_->bus.receive(state_->registers, address, subAddress, request.data, request.count);
     return answered ? driver::kStatusOk : kStatusNack;
 }
 
@@ -129,21 +129,21 @@ uint32_t VirtualCard::i2cTransfer(driver::I2CTransferRequest& request)
 uint32_t VirtualCard::memoryConfiguration(driver::MemoryConfigRequest& request)
 {
     if (request.operation == 0) {
-        request.captureOffset = settings_.captureOffset;
-        request.maskOffset = settings_.maskOffset;
-        request.outputOffset = settings_.outputOffset;
-        request.boardType = settings_.boardType;
-        request.extraInfo = settings_.extraInfo;
+        request.captureOffset = state_->settings.captureOffset;
+        request.maskOffset = state_->settings.maskOffset;
+        request.outputOffset = state_->settings.outputOffset;
+        request.boardType = state_->settings.boardType;
+        request.extraInfo = state_->settings.extraInfo;
         return driver::kStatusOk;
     }
     if (request.operation != 1)
         return kStatusBadRequest;
-    uint32_t size = settings_.frameMemorySize;
+    uint32_t size = state_->settings.frameMemorySize;
     if (request.captureOffset > size || request.maskOffset > size || request.outputOffset > size)
         return kStatusBadRequest;
-    settings_.captureOffset = request.captureOffset;
-    settings_.maskOffset = request.maskOffset;
-    settings_.outputOffset = request.outputOffset;
+    state_->settings.captureOffset = request.captureOffset;
+    state_->settings.maskOffset = request.maskOffset;
+    state_->settings.outputOffset = request.outputOffset;
     return driver::kStatusOk;
 }
 
@@ -155,9 +155,9 @@ uint32_t VirtualCard::output(const driver::OutputRequest& request)
                     request.length, {}};
     uint8_t* memory = frameMemoryLocked();
     if (request.mode != 0 && memory && request.length &&
-        uint64_t(settings_.outputOffset) + request.length <= settings_.frameMemorySize)
-        seen.staged.assign(memory + settings_.outputOffset,
-                           memory + settings_.outputOffset + request.length);
+        uint64_t(state_->settings.outputOffset) + request.length <= state_->settings.frameMemorySize)
+        seen.staged.assign(memory + state_->settings.outputOffset,
+                           memory + state_->settings.outputOffset + request.length);
     outputs_.push_back(std::move(seen));
     if (outputs_.size() > 64)
         outputs_.erase(outputs_.begin());
@@ -172,8 +172,8 @@ uint32_t VirtualCard::cameraRecord(driver::CameraRecordRequest& request)
     uint32_t words[2] = {sizeof(request.record), static_cast<uint32_t>(request.camera - 1)};
     memcpy(request.record, words, sizeof(words));
     char name[32] = {};
-    const std::string& source = cameraNames_[request.camera - 1];
-    memcpy(name, source.data(), source.size() < 31 ? source.size() : 31);
+    const char* source = state_->cameraNames[request.camera - 1];
+    memcpy(name, source, strnlen(source, 31));
     memcpy(request.record + 8, name, sizeof(name));
     return driver::kStatusOk;
 }
@@ -193,13 +193,13 @@ uint32_t VirtualCard::maskRequest(const driver::MaskRequest& request, bool legac
             source = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(request.bits));
     } else {
         uint8_t* memory = frameMemoryLocked();
-        if (memory && uint64_t(settings_.maskOffset) + request.size <= settings_.frameMemorySize)
-            source = memory + settings_.maskOffset;
+        if (memory && uint64_t(state_->settings.maskOffset) + request.size <= state_->settings.frameMemorySize)
+            source = memory + state_->settings.maskOffset;
     }
     if (!source)
         return kStatusBadRequest;
     // Kept for inspection only while requests are logged.
-    if (settings_.logRequests)
+    if (state_->settings.logRequests)
         mask_.bits.assign(source, source + request.size);
     return driver::kStatusOk;
 }
@@ -212,8 +212,8 @@ uint32_t VirtualCard::digit(driver::DigitRequest& request, bool legacyFamily)
     int camera = request.camera;
     uint32_t frame = 0;
     if (camera >= 0 && camera <= kMaxCards)
-        frame = frameCounters_[camera]++;
-    if (!settings_.renderFrames)
+        frame = state_->frameCounters[camera]++;
+    if (!state_->settings.renderFrames)
         return driver::kStatusOk;
     FrameFormat format{request.width, request.height, request.bitsPerPixel, request.rgb != 0};
     uint32_t shownCamera = camera > 0 ? uint32_t(camera - 1) : 0;
@@ -224,20 +224,20 @@ uint32_t VirtualCard::digit(driver::DigitRequest& request, bool legacyFamily)
         return driver::kStatusOk;
     }
     uint8_t* memory = frameMemoryLocked();
-    uint64_t room = memory && settings_.captureOffset <= settings_.frameMemorySize
-                        ? settings_.frameMemorySize - settings_.captureOffset
+    uint64_t room = memory && state_->settings.captureOffset <= state_->settings.frameMemorySize
+                        ? state_->settings.frameMemorySize - state_->settings.captureOffset
                         : 0;
     uint32_t lines = lineCount(request.height);
-    if (settings_.boardType == 0x200 && camera >= 2) {
+    if (state_->settings.boardType == 0x200 && camera >= 2) {
         uint64_t planes = 3ull * uint64_t(request.width > 0 ? request.width : 0) * lines;
         if (planes && planes <= room)
             renderSecondCameraPlanes(request.width, static_cast<int32_t>(lines), shownCamera,
-                                     frame, memory + settings_.captureOffset);
+                                     frame, memory + state_->settings.captureOffset);
         return driver::kStatusOk;
     }
     uint64_t size = frameSize(format);
     if (size && size <= room)
-        renderPattern(format, shownCamera, frame, memory + settings_.captureOffset);
+        renderPattern(format, shownCamera, frame, memory + state_->settings.captureOffset);
     return driver::kStatusOk;
 }
 

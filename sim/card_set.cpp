@@ -1,5 +1,7 @@
 // The set of virtual cards, and their settings from the environment.
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -55,7 +57,8 @@ namespace {
 struct Cards {
     std::mutex mutex;
     std::unique_ptr<VirtualCard> cards[kMaxCards];
-    int count = 1;
+    int count = 1;                  // private cards only
+    SharedCards* shared = nullptr;  // kept for the life of the process
     bool initialised = false;
 };
 
@@ -65,28 +68,59 @@ Cards& cards()
     return all;
 }
 
-void resetLocked(Cards& all)
+int environmentCount()
 {
-    CardSettings settings = environmentSettings();
     uint32_t count = 1;
     if (readNumber("SAA7146_SIM_CARDS", count) && count >= 1 && count <= kMaxCards)
-        all.count = static_cast<int>(count);
-    else
-        all.count = 1;
-    for (int n = 0; n < kMaxCards; ++n) {
+        return static_cast<int>(count);
+    return 1;
+}
+
+void makeCards(Cards& all)
+{
+    for (int n = 0; n < kMaxCards; ++n)
         if (!all.cards[n])
             all.cards[n].reset(new VirtualCard());
-        all.cards[n]->configure(settings);
+}
+
+// Attaches every card to the shared set, or to its own state (powered on
+// from the environment) when there is none.
+void attachLocked(Cards& all)
+{
+    makeCards(all);
+    CardSettings settings = environmentSettings();
+    for (int n = 0; n < kMaxCards; ++n) {
+        all.cards[n]->attach(all.shared, n);
+        if (!all.shared)
+            all.cards[n]->configure(settings);
     }
+    all.count = environmentCount();
     all.initialised = true;
+}
+
+bool sharingWanted()
+{
+    const char* text = getenv("SAA7146_SIM_SHARED");
+    if (text && *text)
+        return strcmp(text, "0") != 0;
+    return sharedByDefault();
 }
 
 Cards& readyCards()
 {
     Cards& all = cards();
     std::lock_guard<std::mutex> hold(all.mutex);
-    if (!all.initialised)
-        resetLocked(all);
+    if (!all.initialised) {
+        if (sharingWanted()) {
+            std::string reason;
+            all.shared = SharedCards::open(SharedCards::defaultDirectory(), environmentSettings(),
+                                           environmentCount(), reason);
+            if (!all.shared)
+                fprintf(stderr, "saa7146: virtual card not shared (%s); this process has its own\n",
+                        reason.c_str());
+        }
+        attachLocked(all);
+    }
     return all;
 }
 
@@ -95,16 +129,53 @@ Cards& readyCards()
 void reset()
 {
     closeAllDevices();
-    Cards& all = cards();
+    Cards& all = readyCards();
     std::lock_guard<std::mutex> hold(all.mutex);
-    resetLocked(all);
+    if (all.shared)
+        all.shared->powerOn(environmentSettings(), environmentCount());
+    attachLocked(all);
+}
+
+bool useSharedCards(const std::string& directory, std::string& reason)
+{
+    closeAllDevices();
+    Cards& all = readyCards();
+    SharedCards* shared = SharedCards::open(directory.empty() ? SharedCards::defaultDirectory()
+                                                              : directory,
+                                            environmentSettings(), environmentCount(), reason);
+    if (!shared)
+        return false;
+    std::lock_guard<std::mutex> hold(all.mutex);
+    all.shared = shared; // an earlier set stays mapped: nothing is unmapped while in use
+    attachLocked(all);
+    return true;
+}
+
+void usePrivateCards()
+{
+    closeAllDevices();
+    Cards& all = readyCards();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    all.shared = nullptr;
+    attachLocked(all);
+}
+
+SharedCards* sharedCards()
+{
+    Cards& all = readyCards();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    return all.shared;
 }
 
 void setCardCount(int count)
 {
     Cards& all = readyCards();
     std::lock_guard<std::mutex> hold(all.mutex);
-    if (count >= 1 && count <= kMaxCards)
+    if (count < 1 || count > kMaxCards)
+        return;
+    if (all.shared)
+        all.shared->setCount(count);
+    else
         all.count = count;
 }
 
@@ -112,7 +183,7 @@ int cardCount()
 {
     Cards& all = readyCards();
     std::lock_guard<std::mutex> hold(all.mutex);
-    return all.count;
+    return all.shared ? all.shared->count() : all.count;
 }
 
 VirtualCard& card(int number)

@@ -1,5 +1,7 @@
 #include "i2c_bus.h"
 
+#include <cstring>
+
 namespace sim {
 
 void I2CBus::reset(int decoderType, int expanderAddress)
@@ -8,7 +10,7 @@ void I2CBus::reset(int decoderType, int expanderAddress)
     expanderAddress_ = static_cast<uint8_t>(expanderAddress & 0xFE);
     latch_ = 0xFF;
     inputs_ = 0;
-    nacked_.clear();
+    memset(nacked_, 0, sizeof(nacked_));
 }
 
 void I2CBus::setInputs(uint8_t levels)
@@ -19,7 +21,7 @@ void I2CBus::setInputs(uint8_t levels)
 bool I2CBus::answers(uint8_t address) const
 {
     uint8_t device = address & 0xFE;
-    if (nacked_.count(device))
+    if (nacked_[device >> 4] & (1u << ((device >> 1) & 7)))
         return false;
     return device == decoderAddress_ || (expanderAddress_ && device == expanderAddress_);
 }

@@ -1,11 +1,11 @@
 // The virtual card's I2C bus: the video decoder, whose sub-addresses are the
 // decoder registers, and a PCF8574-style port expander: one byte whose bits
 // 0-3 are outputs and 4-7 inputs (an input reads its level only where a 1 was
-// written). Addresses are 8-bit, bit 0 selects reading.
+// written). Addresses are 8-bit, bit 0 selects reading. Plain data, so that
+// it can live in memory shared between processes.
 #pragma once
 
 #include <cstdint>
-#include <set>
 
 #include "registers.h"
 
@@ -23,7 +23,7 @@ public:
     void setInputs(uint8_t levels);
     // What was last written to the expander.
     uint8_t expanderLatch() const { return latch_; }
-    void nack(uint8_t address) { nacked_.insert(address & 0xFE); }
+    void nack(uint8_t address) { nacked_[(address & 0xFE) >> 4] |= uint8_t(1u << ((address >> 1) & 7)); }
 
     // A block transfer; false when no device answers.
     bool transmit(Registers& registers, uint8_t address, uint8_t subAddress, const uint8_t* data,
@@ -42,7 +42,7 @@ private:
     uint8_t expanderAddress_ = 0x70;
     uint8_t latch_ = 0xFF;
     uint8_t inputs_ = 0;
-    std::set<uint8_t> nacked_;
+    uint8_t nacked_[16] = {}; // one bit per 7-bit address
 };
 
 } // namespace sim

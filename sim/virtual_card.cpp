@@ -1,6 +1,7 @@
 #include "virtual_card.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -19,31 +20,52 @@ constexpr uint32_t kErrorInvalidParameter = 87;
 
 CardSettings VirtualCard::settings() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return settings_;
+    Hold hold(*this);
+    return state_->settings;
 }
 
-void VirtualCard::configure(const CardSettings& settings)
+VirtualCard::Hold::Hold(const VirtualCard& card) : card_(card), local_(card.mutex_)
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    settings_ = settings;
+    if (card.shared_)
+        card.shared_->lock(card.index_);
+}
+
+VirtualCard::Hold::~Hold()
+{
+    if (card_.shared_)
+        card_.shared_->unlock(card_.index_);
+}
+
+void VirtualCard::attach(SharedCards* shared, int index)
+{
+    std::lock_guard<std::mutex> local(mutex_);
+    shared_ = shared;
+    index_ = index;
+    state_ = shared ? &shared->state(index) : own_.get();
+    forgetLocal();
+}
+
+void VirtualCard::forgetLocal()
+{
     faults_.clear();
     log_.clear();
     mapped_ = false;
-    memset(frameCounters_, 0, sizeof(frameCounters_));
-    registers_.reset(settings.decoderType);
-    bus_.reset(settings.decoderType, settings.expanderAddress);
-    bus_.setInputs(settings.expanderInputs);
-    memset(signals_, 0, sizeof(signals_));
-    params_.clear();
     outputs_.clear();
     overlay_ = {};
     overlayEx_ = {};
     translations_.clear();
     mask_ = {};
-    for (int camera = 0; camera < kMaxCards; ++camera)
-        cameraNames_[camera] = "Camera " + std::to_string(camera + 1);
-    if (allocatedSize_ != settings.frameMemorySize) {
+}
+
+void VirtualCard::configure(const CardSettings& settings)
+{
+    Hold hold(*this);
+    state_->powerOn(settings);
+    forgetLocal();
+    if (shared_) {
+        if (uint8_t* memory = frameMemoryLocked())
+            memset(memory, 0, settings.frameMemorySize);
+    } else if (allocatedSize_ != settings.frameMemorySize) {
         frameMemory_.reset();
         allocatedSize_ = 0;
     } else if (frameMemory_) {
@@ -51,27 +73,33 @@ void VirtualCard::configure(const CardSettings& settings)
     }
 }
 
+void VirtualCard::changeState(const std::function<void(CardState&)>& change)
+{
+    Hold hold(*this);
+    change(*state_);
+}
+
 void VirtualCard::injectFault(const Fault& fault)
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     faults_.push_back(fault);
 }
 
 void VirtualCard::clearFaults()
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     faults_.clear();
 }
 
 std::vector<LoggedRequest> VirtualCard::requests() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return log_;
 }
 
 size_t VirtualCard::countRequests(int32_t code) const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     size_t count = 0;
     for (const LoggedRequest& request : log_)
         count += request.code == code;
@@ -80,123 +108,126 @@ size_t VirtualCard::countRequests(int32_t code) const
 
 void VirtualCard::clearRequests()
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     log_.clear();
 }
 
 uint8_t* VirtualCard::frameMemory()
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return frameMemoryLocked();
 }
 
 uint8_t* VirtualCard::frameMemoryLocked()
 {
-    if (!frameMemory_ && settings_.frameMemorySize > 0) {
-        frameMemory_.reset(new uint8_t[settings_.frameMemorySize]());
-        allocatedSize_ = settings_.frameMemorySize;
+    if (shared_)
+        return shared_->frameMemory(index_, state_->settings.frameMemorySize);
+    if (!frameMemory_ && state_->settings.frameMemorySize > 0) {
+        frameMemory_.reset(new uint8_t[state_->settings.frameMemorySize]());
+        allocatedSize_ = state_->settings.frameMemorySize;
     }
     return frameMemory_.get();
 }
 
 uint32_t VirtualCard::frameMemorySize() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return settings_.frameMemorySize;
+    Hold hold(*this);
+    return state_->settings.frameMemorySize;
 }
 
 uint32_t VirtualCard::framesDigitized(int camera) const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     if (camera < 0 || camera >= kMaxCards)
         return 0;
-    return frameCounters_[camera + 1];
+    return state_->frameCounters[camera + 1];
 }
 
 bool VirtualCard::readRegister(int camera, uint32_t reg, uint32_t& value) const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return registers_.read(camera + 1, reg, value);
+    Hold hold(*this);
+    return state_->registers.read(camera + 1, reg, value);
 }
 
 bool VirtualCard::writeRegister(int camera, uint32_t reg, uint32_t value)
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return registers_.write(camera + 1, reg, value);
+    Hold hold(*this);
+    return state_->registers.write(camera + 1, reg, value);
 }
 
 void VirtualCard::setExpanderInputs(uint8_t levels)
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    bus_.setInputs(levels);
+    Hold hold(*this);
+    state_->bus.setInputs(levels);
 }
 
 uint8_t VirtualCard::expanderLatch() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return bus_.expanderLatch();
+    Hold hold(*this);
+    return state_->bus.expanderLatch();
 }
 
 void VirtualCard::nackAddress(uint8_t address)
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    bus_.nack(address);
+    Hold hold(*this);
+    state_->bus.nack(address);
 }
 
 int32_t VirtualCard::signalType(int camera) const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return camera >= 0 && camera < kMaxCards ? signals_[camera + 1] : -1;
+    Hold hold(*this);
+    return camera >= 0 && camera < kMaxCards ? state_->signals[camera + 1] : -1;
 }
 
 int32_t VirtualCard::driverParam(int camera, int32_t param) const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    auto found = params_.find({camera + 1, param});
-    return found == params_.end() ? 0 : found->second;
+    Hold hold(*this);
+    const int32_t* found = state_->params.find(camera + 1, param);
+    return found ? *found : 0;
 }
 
 void VirtualCard::setCameraName(int camera, const std::string& name)
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     if (camera >= 0 && camera < kMaxCards)
-        cameraNames_[camera] = name;
+        snprintf(state_->cameraNames[camera], sizeof(state_->cameraNames[camera]), "%s",
+                 name.c_str());
 }
 
 DCardMemoryConfigWords VirtualCard::memoryConfig() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return {settings_.captureOffset, settings_.maskOffset, settings_.outputOffset,
-            settings_.boardType, settings_.extraInfo};
+    Hold hold(*this);
+    return {state_->settings.captureOffset, state_->settings.maskOffset, state_->settings.outputOffset,
+            state_->settings.boardType, state_->settings.extraInfo};
 }
 
 std::vector<VirtualCard::OutputSeen> VirtualCard::outputs() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return outputs_;
 }
 
 driver::OverlayRequest VirtualCard::overlay() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return overlay_;
 }
 
 driver::OverlayExRequest VirtualCard::overlayEx() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return overlayEx_;
 }
 
 std::vector<uint32_t> VirtualCard::translations() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return translations_;
 }
 
 VirtualCard::MaskSeen VirtualCard::mask() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return mask_;
 }
 
@@ -215,7 +246,7 @@ bool VirtualCard::faultMatches(const Fault& fault, const driver::Header& request
 
 bool VirtualCard::mapped() const
 {
-    std::lock_guard<std::mutex> hold(mutex_);
+    Hold hold(*this);
     return mapped_;
 }
 
@@ -225,7 +256,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
     uint32_t delayMs = 0;
     bool result = true;
     {
-        std::lock_guard<std::mutex> hold(mutex_);
+        Hold hold(*this);
         *bytesReturned = 0;
         if (controlCode == driver::kTranslateCode && !legacyFamily)
             return translate(in, inSize, out, outSize, bytesReturned, error);
@@ -247,7 +278,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
         }
         LoggedRequest unlogged;
         LoggedRequest* logged = &unlogged;
-        if (settings_.logRequests) {
+        if (state_->settings.logRequests) {
             const auto* bytes = static_cast<const uint8_t*>(out);
             if (log_.size() >= kLogLimit)
                 log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
@@ -278,9 +309,9 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
         request.status = entry.status = handle(request, legacyFamily);
         *bytesReturned = inSize - shortBy;
         if (request.code == driver::Digit)
-            delayMs = settings_.digitDelayMs;
-        if (request.code == settings_.slowCode)
-            delayMs += settings_.slowMs;
+            delayMs = state_->settings.digitDelayMs;
+        if (request.code == state_->settings.slowCode)
+            delayMs += state_->settings.slowMs;
     }
     if (delayMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
@@ -313,8 +344,8 @@ bool VirtualCard::translate(void* in, uint32_t inSize, void* out, uint32_t outSi
     translations_.push_back(address);
     if (translations_.size() > 64)
         translations_.erase(translations_.begin());
-    if (settings_.translateAddresses)
-        params_[{1, 4}] = static_cast<int32_t>(address + settings_.physicalOffset);
+    if (state_->settings.translateAddresses)
+        state_->params.set(1, 4, static_cast<int32_t>(address + state_->settings.physicalOffset));
     *bytesReturned = 4;
     return true;
 }

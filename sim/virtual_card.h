@@ -6,49 +6,23 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "card/driver_request.h"
-#include "i2c_bus.h"
-#include "registers.h"
+#include "card_state.h"
+#include "shared_cards.h"
 
 namespace sim {
-
-constexpr int kMaxCards = 10;
 
 // The five words of a memory configuration after its size word.
 struct DCardMemoryConfigWords {
     uint32_t captureOffset, maskOffset, outputOffset, boardType, extraInfo;
 };
 
-struct CardSettings {
-    int32_t decoderType = 2;          // 2 SAA7110, 3 KS0127B
-    int32_t cardInfo0 = 0x0101;
-    int32_t cardInfo1 = 0x0002;
-    uint32_t frameMemorySize = 0x480000;
-    uint32_t mapInfo0 = 0x00000001;
-    uint32_t mapInfo3 = 0x00000000;
-    uint32_t boardId = 0x00010302;    // driver parameter 20
-    uint32_t boardType = 0;           // memory configuration
-    uint32_t captureOffset = 0;
-    uint32_t maskOffset = 0;
-    uint32_t outputOffset = 0;
-    uint32_t extraInfo = 0;
-    int32_t expanderAddress = 0x70;   // 0: no port expander on the bus
-    uint8_t expanderInputs = 0;       // levels of the expander's four inputs
-    bool renderFrames = true;         // false: Digit leaves the frame memory alone
-    uint32_t digitDelayMs = 0;        // how long a Digit request blocks
-    int32_t slowCode = -1;            // a request code that blocks for slowMs too
-    uint32_t slowMs = 0;
-    bool logRequests = true;          // keep every request for requests()
-    bool mapFrameMemory = true;       // false: MapMemory succeeds without an address
-    bool translateAddresses = true;   // false: the translation leaves parameter 4 alone
-    uint32_t physicalOffset = 0x40000000; // a translated address is the user address plus this
-};
 
 // One request as the library sent it, and how the card answered.
 struct LoggedRequest {
@@ -82,6 +56,10 @@ public:
     CardSettings settings() const;
     // Applies new settings and returns the card to its power-on state.
     void configure(const CardSettings& settings);
+    // Keeps the card's state in the shared set as card index (null: in this
+    // process, as power-on leaves it). Request logs and faults stay with the
+    // process.
+    void attach(SharedCards* shared, int index);
 
     void injectFault(const Fault& fault);
     void clearFaults();
@@ -142,6 +120,10 @@ public:
     };
     MaskSeen mask() const;
 
+    // Runs change on the card's state under the card's lock, as a request
+    // does (for tests: a change that a process dies in the middle of).
+    void changeState(const std::function<void(CardState&)>& change);
+
     // One device-control call on this card. False when the call itself fails
     // (error receives the reason); the request's own outcome is in its status.
     bool control(uint32_t controlCode, bool legacyFamily, void* in, uint32_t inSize, void* out,
@@ -159,20 +141,32 @@ private:
     bool translate(void* in, uint32_t inSize, void* out, uint32_t outSize,
                    uint32_t* bytesReturned, uint32_t* error);
     uint8_t* frameMemoryLocked();
+    // What this process alone keeps: faults, logs, what the card was sent.
+    void forgetLocal();
+
+    // The card's lock: this process's, and the shared card's when shared.
+    class Hold {
+    public:
+        explicit Hold(const VirtualCard& card);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        const VirtualCard& card_;
+        std::lock_guard<std::mutex> local_;
+    };
 
     mutable std::mutex mutex_;
-    CardSettings settings_;
+    std::unique_ptr<CardState> own_{new CardState()};
+    CardState* state_ = own_.get(); // own_, or the shared card's
+    SharedCards* shared_ = nullptr;
+    int index_ = 0;
     std::vector<Fault> faults_;
     std::vector<LoggedRequest> log_;
     std::unique_ptr<uint8_t[]> frameMemory_;
     uint32_t allocatedSize_ = 0;
     bool mapped_ = false;
-    uint32_t frameCounters_[kMaxCards + 1] = {};
-    Registers registers_;
-    I2CBus bus_;
-    int32_t signals_[kMaxCards + 1] = {};
-    std::map<std::pair<int32_t, int32_t>, int32_t> params_; // by (camera word, parameter)
-    std::string cameraNames_[kMaxCards];
     std::vector<OutputSeen> outputs_;
     driver::OverlayRequest overlay_{};
     driver::OverlayExRequest overlayEx_{};
@@ -181,9 +175,24 @@ private:
 };
 
 // Every card to the settings of the environment, all cards unmapped, no
-// device open, request logs and counters cleared. Call only while the library
-// has no card open.
+// device open, request logs and counters cleared: the shared cards too, when
+// this process uses them. Call only while the library has no card open.
 void reset();
+
+// Whether a process uses the shared cards (shared_cards.h) unless
+// SAA7146_SIM_SHARED says otherwise ("0": its own cards): yes for programs
+// linked with the system library, no for the tests, each of which keeps its
+// own cards unless it asks for the shared ones. Defined by how the program
+// is linked.
+bool sharedByDefault();
+// This process's cards become the shared set in directory (empty: the
+// default directory); false, with the reason, when that cannot be opened.
+// Call only while the library has no card open.
+bool useSharedCards(const std::string& directory, std::string& reason);
+// This process's own cards again, powered on from the environment.
+void usePrivateCards();
+// The shared set this process uses, or null.
+SharedCards* sharedCards();
 // How many cards answer (1..10).
 void setCardCount(int count);
 int cardCount();

@@ -79,6 +79,14 @@ add_test(NAME dcard_tool_wine
          COMMAND ${SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/dcard_test.py
                  --dcard ${CMAKE_BINARY_DIR}/dcard.exe --wine)
 
-set_tests_properties(saa7146_tests mask_threads dll_abi_test dcard_tool_wine PROPERTIES
+# The sample programs over the real DLL (test mode, with a raw frame to play).
+foreach(sample grab_frame load_at_run_time)
+  add_test(NAME sample_${sample}_wine
+           COMMAND ${SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/samples_test.py
+                   --sample ${CMAKE_BINARY_DIR}/${sample}.exe --wine)
+endforeach()
+
+set_tests_properties(saa7146_tests mask_threads dll_abi_test dcard_tool_wine
+                     sample_grab_frame_wine sample_load_at_run_time_wine PROPERTIES
                      ENVIRONMENT "${WINE_ENVIRONMENT}" FIXTURES_REQUIRED wine TIMEOUT 900
                      RUN_SERIAL TRUE)

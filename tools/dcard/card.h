@@ -28,6 +28,17 @@ private:
 };
 
 int fail(const std::string& command, const std::string& message);
+// Clears the system's last error before a card call, so that a refusal shows
+// the error of that call.
+void beginCall();
+// Says which call the card refused, for what, and the last error it left:
+// "dcard regs: reading Hue: DCardGetReg refused (last error 50, not supported)".
+int refused(const std::string& command, const char* call, const std::string& what);
+// The system's reason why path cannot be written, or "" when it can (an
+// existing file is left as it was; one made to find out is removed again).
+std::string whyNotWritable(const std::string& path);
+// Whether progress lines have a terminal to go to (standard error).
+bool progressShown();
 int usage(const std::string& command, const std::string& message);
 
 // --name as an integer in [low, high], or fallback when absent; false (with

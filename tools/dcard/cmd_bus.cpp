@@ -18,6 +18,13 @@ bool byteArgument(const std::string& text, uint32_t limit, int& value)
     return true;
 }
 
+std::string hexByte(int value)
+{
+    char text[8];
+    snprintf(text, sizeof(text), "0x%02x", static_cast<unsigned>(value));
+    return text;
+}
+
 } // namespace
 
 int runI2C(const Arguments& arguments)
@@ -62,10 +69,11 @@ int runI2C(const Arguments& arguments)
         return kFailed;
     int handle = card->handle();
     int speedArgument = static_cast<int>(speed);
+    beginCall();
     if (action == "speeds") {
         const int* speeds = DCardGetI2CSpeeds(handle);
         if (!speeds)
-            return fail(command, "no speed list");
+            return refused(command, "DCardGetI2CSpeeds", "the list of bus speeds");
         for (const int* s = speeds; *s; ++s)
             printf("%d kHz\n", *s);
         return kSuccess;
@@ -73,14 +81,16 @@ int runI2C(const Arguments& arguments)
     if (action == "write") {
         if (!DCardI2CTransmit(handle, speedArgument, address, subAddress, bytes.data(),
                               static_cast<int>(bytes.size())))
-            return fail(command, "the transfer to 0x" + std::to_string(address) + " failed (no answer?)");
+            return refused(command, "DCardI2CTransmit",
+                           "writing to " + hexByte(address) + " (does a device answer there?)");
         printf("wrote %zu byte%s\n", bytes.size(), bytes.size() == 1 ? "" : "s");
         return kSuccess;
     }
     if (action == "read") {
         std::vector<uint8_t> buffer(static_cast<size_t>(count) + 1);
         if (!DCardI2CReceive(handle, speedArgument, address, subAddress, buffer.data(), count))
-            return fail(command, "the transfer from the device failed (no answer?)");
+            return refused(command, "DCardI2CReceive",
+                           "reading from " + hexByte(address) + " (does a device answer there?)");
         for (int i = 0; i < count; ++i)
             printf("%s0x%02x", i ? " " : "", buffer[static_cast<size_t>(i)]);
         printf("\n");
@@ -91,7 +101,9 @@ int runI2C(const Arguments& arguments)
     for (size_t i = 0; i < commandWords.size(); ++i)
         printf("%s0x%05x", i ? " " : "", commandWords[i]);
     printf("\n");
-    return ok ? kSuccess : fail(command, "the command sequence failed (no answer?)");
+    return ok ? kSuccess
+              : refused(command, "DCardI2CCommand",
+                        "the command sequence (does every device addressed answer?)");
 }
 
 int runSignal(const Arguments& arguments)
@@ -113,8 +125,9 @@ int runSignal(const Arguments& arguments)
     auto card = openCard(arguments, command);
     if (!card)
         return kFailed;
+    beginCall();
     if (!DCardSetCameraSignal(card->handle(), static_cast<int>(camera), type))
-        return fail(command, "the card refused the signal");
+        return refused(command, "DCardSetCameraSignal", std::string("setting ") + names[type]);
     printf("camera %lld: %s\n", static_cast<long long>(camera), names[type]);
     return kSuccess;
 }
@@ -128,8 +141,10 @@ int runOutputs(const Arguments& arguments)
     auto card = openCard(arguments, command);
     if (!card)
         return kFailed;
+    beginCall();
     if (!DCardSetOutputs(card->handle(), value))
-        return fail(command, "the port expander did not answer");
+        return refused(command, "DCardSetOutputs",
+                       "setting the outputs (the port expander did not answer, or there is none)");
     printf("outputs 0x%x\n", static_cast<unsigned>(value));
     return kSuccess;
 }
@@ -143,8 +158,10 @@ int runInputs(const Arguments& arguments)
     if (!card)
         return kFailed;
     int inputs = 0;
+    beginCall();
     if (!DCardGetInputs(card->handle(), &inputs))
-        return fail(command, "the port expander did not answer");
+        return refused(command, "DCardGetInputs",
+                       "reading the inputs (the port expander did not answer, or there is none)");
     printf("inputs 0x%x (%d%d%d%d)\n", static_cast<unsigned>(inputs), inputs >> 3 & 1,
            inputs >> 2 & 1, inputs >> 1 & 1, inputs & 1);
     return kSuccess;

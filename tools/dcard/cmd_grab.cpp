@@ -2,7 +2,10 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "card.h"
@@ -65,13 +68,19 @@ bool parseSize(const std::string& text, Format& format)
     return true;
 }
 
-bool writeRaw(const std::string& path, const std::vector<uint8_t>& frame, uint32_t bytes)
+// "" when written, else the system's reason.
+std::string writeRaw(const std::string& path, const std::vector<uint8_t>& frame, uint32_t bytes)
 {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
-        return false;
+        return strerror(errno);
     bool whole = fwrite(frame.data(), 1, bytes, file) == bytes;
-    return fclose(file) == 0 && whole;
+    int error = whole ? 0 : errno;
+    if (fclose(file) != 0 && whole) {
+        whole = false;
+        error = errno;
+    }
+    return whole ? "" : error ? strerror(error) : "short write";
 }
 
 } // namespace
@@ -79,10 +88,11 @@ bool writeRaw(const std::string& path, const std::vector<uint8_t>& frame, uint32
 int runGrab(const Arguments& arguments)
 {
     const char* command = "grab";
-    int64_t camera = 0, count = 1, mode = -1;
+    int64_t camera = 0, count = 1, mode = -1, every = 0;
     if (!numberOption(arguments, command, "camera", 0, 9, 0, camera) ||
         !numberOption(arguments, command, "count", 1, 1000000, 1, count) ||
-        !numberOption(arguments, command, "mode", 0, 27, -1, mode))
+        !numberOption(arguments, command, "mode", 0, 27, -1, mode) ||
+        !numberOption(arguments, command, "every", 0, 3600000, 0, every))
         return kUsage;
     bool raw = arguments.has("raw");
     std::string output = arguments.value("output", raw ? "frame.raw" : "frame.bmp");
@@ -107,8 +117,9 @@ int runGrab(const Arguments& arguments)
     if (mode >= 0) {
         DCardFrameMode record;
         record.size = sizeof(record);
+        beginCall();
         if (!DCardGetMode(card->handle(), static_cast<int>(mode), &record))
-            return fail(command, "mode " + std::to_string(mode) + " could not be read");
+            return refused(command, "DCardGetMode", "mode " + std::to_string(mode));
         format = {static_cast<int>(mode), record.width,      record.height,
                   record.bitsPerPixel,    record.colourType, static_cast<uint32_t>(record.frameBytes)};
     }
@@ -120,8 +131,14 @@ int runGrab(const Arguments& arguments)
     }
 
     std::vector<uint8_t> frame(raw ? format.frameBytes : 0);
+    bool progress = count > 1 && progressShown();
     auto start = std::chrono::steady_clock::now();
+    auto lastStart = start;
     for (int64_t n = 1; n <= count; ++n) {
+        // With --every, frame n starts (n - 1) * MS after the first.
+        if (every > 0 && n > 1)
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(every * (n - 1)));
+        lastStart = std::chrono::steady_clock::now();
         std::string path = count > 1 ? numbered(output, static_cast<int>(n)) : output;
         bool ok;
         if (raw) {
@@ -133,27 +150,47 @@ int runGrab(const Arguments& arguments)
                                     format.height, format.bits, format.colourType, frame.data(),
                                     format.frameBytes, &bytes, flip);
             if (!ok)
-                return fail(command, "frame " + std::to_string(n) + " could not be digitized");
-            if (!writeRaw(path, frame, bytes))
-                return fail(command, "could not write " + path);
-        } else if (!DCardSaveDigBMP(card->handle(), static_cast<int>(camera), format.width,
-                                    format.height, format.bits, path.c_str())) {
-            return fail(command, "frame " + std::to_string(n) + " could not be digitized and written to " + path);
+                return refused(command, format.mode >= 0 ? "DCardDigit" : "DCardDigitEx",
+                               "frame " + std::to_string(n));
+            std::string why = writeRaw(path, frame, bytes);
+            if (!why.empty())
+                return fail(command, "could not write " + path + ": " + why);
+        } else {
+            // The library says only that it failed: find out whether the
+            // file could be written at all, and say why not.
+            std::string why = whyNotWritable(path);
+            if (!why.empty())
+                return fail(command, "could not write " + path + ": " + why);
+            beginCall();
+            if (!DCardSaveDigBMP(card->handle(), static_cast<int>(camera), format.width,
+                                 format.height, format.bits, path.c_str()))
+                return refused(command, "DCardSaveDigBMP",
+                               "frame " + std::to_string(n) + " to " + path);
         }
-        if (count > 1) {
+        if (progress) {
             fprintf(stderr, "\rframe %lld/%lld", static_cast<long long>(n), static_cast<long long>(count));
             fflush(stderr);
         }
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (count > 1)
+    auto end = std::chrono::steady_clock::now();
+    double seconds = std::chrono::duration<double>(end - start).count();
+    // The rate at which frames were started: one frame takes all the time
+    // there is, a series the time from its first start to its last.
+    double span = std::chrono::duration<double>(lastStart - start).count();
+    double rate = count > 1 ? (span > 0 ? double(count - 1) / span : 0.0)
+                            : (seconds > 0 ? 1.0 / seconds : 0.0);
+    if (progress)
         fprintf(stderr, "\n");
     printf("wrote %s%s (%dx%d, %d bits%s, camera %lld)\n",
            count > 1 ? numbered(output, 1).c_str() : output.c_str(),
            count > 1 ? (" .. " + numbered(output, static_cast<int>(count))).c_str() : "",
            format.width, format.height, format.bits,
            format.colourType == DCARD_COLOUR_YUV422 ? " YUV 4:2:2" : "", static_cast<long long>(camera));
-    printf("%lld frame%s in %.2f s (%.1f frames/s)\n", static_cast<long long>(count),
-           count > 1 ? "s" : "", seconds, seconds > 0 ? double(count) / seconds : 0.0);
+    printf("%lld frame%s in %.2f s (%.1f frames/s", static_cast<long long>(count),
+           count > 1 ? "s" : "", seconds, rate);
+    if (every > 0)
+        printf("; asked for one every %lld ms, %.1f frames/s", static_cast<long long>(every),
+               1000.0 / double(every));
+    printf(")\n");
     return kSuccess;
 }

@@ -115,8 +115,9 @@ int runModes(const Arguments& arguments)
     for (int mode = 0; mode < 28; ++mode) {
         DCardFrameMode record;
         record.size = sizeof(record);
+        beginCall();
         if (!DCardGetMode(card->handle(), mode, &record))
-            return fail("modes", "mode " + std::to_string(mode) + " could not be read");
+            return refused("modes", "DCardGetMode", "mode " + std::to_string(mode));
         printf("%4d  %5d  %6d  %-10s  %4d  %7d\n", record.mode, record.width, record.height,
                formatName(record.colourType, record.bitsPerPixel), record.bitsPerPixel,
                record.frameBytes);

@@ -39,8 +39,10 @@ int runOverlay(const Arguments& arguments)
     auto card = openCard(arguments, command);
     if (!card)
         return kFailed;
+    beginCall();
     if (!DCardOverlay(card->handle(), on ? int(camera) : -1, haveRect ? &rect : nullptr))
-        return fail(command, "the card refused the overlay (DCardOverlay)");
+        return refused(command, "DCardOverlay",
+                       on ? "switching the overlay on" : "switching the overlay off");
     if (on)
         printf("overlay of camera %d on", int(camera));
     else

@@ -101,10 +101,11 @@ int runRegs(const Arguments& arguments)
     memset(&info, 0, sizeof(info));
     if (!findRegister(*card, words[2], reg, &info))
         return fail(command, "no register named '" + words[2] + "' on this card (dcard regs lists them)");
+    beginCall();
     if (action == "get") {
         int read = 0;
         if (!DCardGetReg(card->handle(), static_cast<int>(camera), reg, &read))
-            return fail(command, "reading " + words[2] + " failed");
+            return refused(command, "DCardGetReg", "reading " + words[2]);
         if (info.name)
             printf("%s = %d (%s)\n", info.name, read, scaled(info, read).c_str());
         else
@@ -112,7 +113,20 @@ int runRegs(const Arguments& arguments)
         return kSuccess;
     }
     if (!DCardSetReg(card->handle(), static_cast<int>(camera), reg, static_cast<int>(value)))
-        return fail(command, "writing " + words[2] + " failed");
-    printf("%s set to %lld\n", words[2].c_str(), static_cast<long long>(value));
+        return refused(command, "DCardSetReg", "writing " + words[2]);
+    bool outside = info.name && (value < info.minValue || value > info.maxValue);
+    if (!outside) {
+        printf("%s set to %lld\n", words[2].c_str(), static_cast<long long>(value));
+        return kSuccess;
+    }
+    // The card takes a value outside the range without complaint; say what
+    // it kept.
+    int stored = 0;
+    beginCall();
+    if (!DCardGetReg(card->handle(), static_cast<int>(camera), reg, &stored))
+        return refused(command, "DCardGetReg", "reading back " + words[2]);
+    printf("%s: %lld is outside its range %d..%d; the card stored %d (%s)\n", info.name,
+           static_cast<long long>(value), info.minValue, info.maxValue, stored,
+           scaled(info, stored).c_str());
     return kSuccess;
 }

@@ -22,3 +22,4 @@ int runInputs(const Arguments& arguments);
 int runOverlay(const Arguments& arguments);
 int runDialog(const Arguments& arguments);
 int runCapture(const Arguments& arguments);
+int runSim(const Arguments& arguments);

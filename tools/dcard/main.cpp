@@ -13,11 +13,14 @@ const Command kCommands[] = {
      "[--card N]", runInfo},
     {"modes", "the 28 frame modes", "[--card N]", runModes},
     {"grab", "digitize frames into BMP or raw files",
-     "[--card N] [--camera C] (--mode M | --size WxHxBITS [--yuv]) [--count N] [--flip]\n"
-     "           [--raw] [-o FILE]\n"
+     "[--card N] [--camera C] (--mode M | --size WxHxBITS [--yuv]) [--count N [--every MS]]\n"
+     "           [--flip] [--raw] [-o FILE]\n"
      "  FILE ending in .raw (or --raw) holds the frame's bytes as digitized; otherwise a BMP\n"
      "  file is written (8, 15, 16 or 24 bits; always stored bottom-up, so --flip applies to\n"
-     "  raw files). With --count N the files are numbered: frame-0001.bmp, ...",
+     "  raw files). With --count N the files are numbered: frame-0001.bmp, ...; --every MS\n"
+     "  starts a frame every MS milliseconds (as soon as the last is written when it took\n"
+     "  longer). Progress goes to standard error when it is a terminal; the frames per\n"
+     "  second achieved are shown at the end",
      runGrab},
     {"regs", "list the registers, or get and set one by name",
      "[--card N] [--camera C] [list | get REGISTER | set REGISTER VALUE]\n"
@@ -42,6 +45,13 @@ const Command kCommands[] = {
      runDialog},
     {"capture", "capture one picture through the full settings dialog into a BMP file",
      "[-o FILE]   (default capture.bmp)", runCapture},
+    {"sim", "where the virtual card keeps its state, or power it on afresh (Linux)",
+     "[where | reset]\n"
+     "  every process of the user sees one virtual card, as with a driver: what one run\n"
+     "  sets, the next reads. reset powers it on afresh with the SAA7146_SIM_* variables\n"
+     "  of this run (a run whose variables differ from the card's does so too);\n"
+     "  SAA7146_SIM_SHARED=0 gives a run a card of its own",
+     runSim},
 };
 
 const Command* find(const std::string& name)
@@ -72,6 +82,7 @@ int main(int argc, char** argv)
     std::string error;
     Arguments arguments = parseArguments(
         argc, argv, {"card", "camera", "mode", "size", "count", "output", "speed", "rect", "key"}, error);
+        argc, argv, {"card", "camera", "mode", "size", "count", "every", "output", "speed", "rect"}, error);
     if (!error.empty()) {
         fprintf(stderr, "dcard: %s\n", error.c_str());
         return kUsage;
