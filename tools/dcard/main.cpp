@@ -81,8 +81,8 @@ int main(int argc, char** argv)
 {
     std::string error;
     Arguments arguments = parseArguments(
-        argc, argv, {"card", "camera", "mode", "size", "count", "output", "speed", "rect", "key"}, error);
-        argc, argv, {"card", "camera", "mode", "size", "count", "every", "output", "speed", "rect"}, error);
+        argc, argv,
+        {"card", "camera", "mode", "size", "count", "every", "output", "speed", "rect", "key"}, error);
     if (!error.empty()) {
         fprintf(stderr, "dcard: %s\n", error.c_str());
         return kUsage;
