@@ -80,7 +80,7 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return i2cTransfer(reinterpret_cast<driver::I2CTransferRequest&>(request));
     case driver::I2CCommand: {
         auto& sequence = reinterpret_cast<driver::I2CCommandRequest&>(request);
-        if (sequence.count > 256)
+        if (sequence.count < 0 || sequence.count > 256)
             return kStatusBadRequest;
         return bus_.command(registers_, sequence.words, sequence.count) ? driver::kStatusOk
                                                                         : kStatusNack;
