@@ -411,7 +411,11 @@ const Entry kCallers[] = {
     {"DCardSaveDigBMP",
      [](Args& a) {
          static const std::string path = fuzz::scratchDirectory() + "/api-fuzzer.bmp";
-         int handle = a.handle(), width = a.side() % 800, height = a.side() % 600;
+         int handle = a.handle(), width = a.side(), height = a.side();
+         if (a.oneIn(2)) {
+             width %= 800;
+             height %= 600;
+         }
          static const int kDepths[] = {8, 15, 16, 24, 32, 0};
          int bits = kDepths[a.below(6)];
          bool noPath = a.oneIn(8);
