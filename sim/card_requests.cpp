@@ -148,13 +148,14 @@ uint32_t VirtualCard::memoryConfiguration(driver::MemoryConfigRequest& request)
 }
 
 // Output data is staged in the frame memory at the output offset (the newer
-// family) before the request names it; the card keeps what it was given.
+// family) before the request names it; the card keeps what it was given, and
+// (while requests are logged) the staged bytes.
 uint32_t VirtualCard::output(const driver::OutputRequest& request)
 {
     OutputSeen seen{request.mode, {request.param1, request.param2, request.param3}, request.data,
                     request.length, {}};
     uint8_t* memory = frameMemoryLocked();
-    if (request.mode != 0 && memory && request.length &&
+    if (settings_.logRequests && request.mode != 0 && memory && request.length &&
         uint64_t(settings_.outputOffset) + request.length <= settings_.frameMemorySize)
         seen.staged.assign(memory + settings_.outputOffset,
                            memory + settings_.outputOffset + request.length);

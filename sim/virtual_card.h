@@ -118,7 +118,8 @@ public:
     // The memory configuration as the driver holds it.
     DCardMemoryConfigWords memoryConfig() const;
 
-    // The last Output request with data, and the bytes staged for it.
+    // The last Output requests with data, and (while requests are logged)
+    // the bytes staged for them.
     struct OutputSeen {
         int32_t mode;
         int32_t params[3];

@@ -37,7 +37,8 @@ inline void setUpOnce(bool logRequests)
     standin::setRegistryFile(scratchDirectory() + "/registry");
     SetEnvironmentVariableA("OS", "Windows_NT");
     sim::reset();
-    sim::card(0).configure(fuzzSettings(logRequests));
+    for (int card = 0; card < sim::kMaxCards; ++card)
+        sim::card(card).configure(fuzzSettings(logRequests));
 }
 
 } // namespace fuzz

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace harness {
@@ -17,13 +18,50 @@ public:
 
     // size bytes filled with fill; null when absent (a caller that passes none).
     explicit GuardedBuffer(size_t size, uint8_t fill = 0x5A, bool absent = false)
-        : size_(size), absent_(absent), bytes_(absent ? 0 : size + 2 * kGuard, kGuardByte)
+        : size_(size), absent_(absent)
     {
-        if (!absent_ && size_)
-            memset(bytes_.data() + kGuard, fill, size_);
+        if (absent_)
+            return;
+        const size_t total = size + 2 * kGuard;
+        // Frame-sized buffers reuse one block per thread: under the i386
+        // emulator a sanitizer that maps and unmaps a block for every frame
+        // runs out of address space.
+        Pool& pool = threadPool();
+        if (size >= kPooledFrom && !pool.inUse) {
+            pool.inUse = true;
+            pooled_ = true;
+            if (pool.bytes.size() < total)
+                pool.bytes.resize(total);
+            base_ = pool.bytes.data();
+        } else {
+            own_.resize(total);
+            base_ = own_.data();
+        }
+        memset(base_, kGuardByte, kGuard);
+        memset(base_ + kGuard, fill, size_);
+        memset(base_ + kGuard + size_, kGuardByte, kGuard);
     }
+    GuardedBuffer(GuardedBuffer&& other) noexcept { *this = std::move(other); }
+    GuardedBuffer& operator=(GuardedBuffer&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            size_ = other.size_;
+            absent_ = other.absent_;
+            pooled_ = other.pooled_;
+            own_ = std::move(other.own_);
+            base_ = pooled_ ? other.base_ : own_.data();
+            other.pooled_ = false;
+            other.absent_ = true;
+            other.base_ = nullptr;
+        }
+        return *this;
+    }
+    GuardedBuffer(const GuardedBuffer&) = delete;
+    GuardedBuffer& operator=(const GuardedBuffer&) = delete;
+    ~GuardedBuffer() { release(); }
 
-    uint8_t* data() { return absent_ ? nullptr : bytes_.data() + kGuard; }
+    uint8_t* data() { return absent_ ? nullptr : base_ + kGuard; }
     template <class T> T* as() { return reinterpret_cast<T*>(data()); }
     size_t size() const { return size_; }
 
@@ -33,15 +71,34 @@ public:
         if (absent_)
             return true;
         for (size_t i = 0; i < kGuard; ++i)
-            if (bytes_[i] != kGuardByte || bytes_[kGuard + size_ + i] != kGuardByte)
+            if (base_[i] != kGuardByte || base_[kGuard + size_ + i] != kGuardByte)
                 return false;
         return true;
     }
 
 private:
-    size_t size_;
-    bool absent_;
-    std::vector<uint8_t> bytes_;
+    static constexpr size_t kPooledFrom = 64 * 1024;
+    struct Pool {
+        std::vector<uint8_t> bytes;
+        bool inUse = false;
+    };
+    static Pool& threadPool()
+    {
+        static thread_local Pool pool;
+        return pool;
+    }
+    void release()
+    {
+        if (pooled_)
+            threadPool().inUse = false;
+        pooled_ = false;
+    }
+
+    size_t size_ = 0;
+    bool absent_ = true;
+    bool pooled_ = false;
+    uint8_t* base_ = nullptr;
+    std::vector<uint8_t> own_;
 };
 
 // Reads arguments from fuzz input, giving zeros once it runs out.
