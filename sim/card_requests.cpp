@@ -80,7 +80,7 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         return i2cTransfer(reinterpret_cast<driver::I2CTransferRequest&>(request));
     case driver::I2CCommand: {
         auto& sequence = reinterpret_cast<driver::I2CCommandRequest&>(request);
-        if (sequence.count > 256)
+        if (sequence.count < 0 || sequence.count > 256)
             return kStatusBadRequest;
         return state_->bus.command(state_->registers, sequence.words, sequence.count) ? driver::kStatusOk
                                                                         : kStatusNack;
@@ -148,13 +148,14 @@ uint32_t VirtualCard::memoryConfiguration(driver::MemoryConfigRequest& request)
 }
 
 // Output data is staged in the frame memory at the output offset (the newer
-// family) before the request names it; the card keeps what it was given.
+// family) before the request names it; the card keeps what it was given, and
+// (while requests are logged) the staged bytes.
 uint32_t VirtualCard::output(const driver::OutputRequest& request)
 {
     OutputSeen seen{request.mode, {request.param1, request.param2, request.param3}, request.data,
                     request.length, {}};
     uint8_t* memory = frameMemoryLocked();
-    if (request.mode != 0 && memory && request.length &&
+    if (state_->settings.logRequests && request.mode != 0 && memory && request.length &&
         uint64_t(state_->settings.outputOffset) + request.length <= state_->settings.frameMemorySize)
         seen.staged.assign(memory + state_->settings.outputOffset,
                            memory + state_->settings.outputOffset + request.length);

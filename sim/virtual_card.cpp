@@ -288,6 +288,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
         LoggedRequest& entry = *logged;
 
         uint32_t shortBy = 0;
+        Fault garbage;
         for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
             if (!faultMatches(*fault, request))
                 continue;
@@ -303,7 +304,10 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
                 *bytesReturned = inSize;
                 return true;
             }
-            shortBy = hit.shortBy < inSize ? hit.shortBy : inSize;
+            if (hit.kind == Fault::Garbage)
+                garbage = std::move(hit);
+            else
+                shortBy = hit.shortBy < inSize ? hit.shortBy : inSize;
             break;
         }
         request.status = entry.status = handle(request, legacyFamily);
@@ -312,6 +316,12 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
             delayMs = state_->settings.digitDelayMs;
         if (request.code == state_->settings.slowCode)
             delayMs += state_->settings.slowMs;
+        if (garbage.kind == Fault::Garbage && garbage.byteOffset < inSize) {
+            size_t room = inSize - garbage.byteOffset;
+            size_t count = garbage.bytes.size() < room ? garbage.bytes.size() : room;
+            if (count)
+                memcpy(static_cast<uint8_t*>(out) + garbage.byteOffset, garbage.bytes.data(), count);
+        }
     }
     if (delayMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

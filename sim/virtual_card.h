@@ -38,13 +38,17 @@ constexpr int32_t kTranslationFaultCode = 100;
 
 // A fault for the next matching requests.
 struct Fault {
-    enum Kind { Status, ShortCount, CallFails };
+    // Garbage: the request is carried out, then bytes overwrite its reply
+    // from byteOffset on, as far as the record reaches.
+    enum Kind { Status, ShortCount, CallFails, Garbage };
     Kind kind = Status;
     int32_t code = -1;       // request code to match, -1 any
     int64_t reg = -1;        // register number of a SetReg or GetReg to match, -1 any
     uint32_t status = 1;     // Status: the status word answered
     uint32_t shortBy = 4;    // ShortCount: bytes missing from the count returned
     int remaining = 1;       // how many matching requests it hits
+    uint32_t byteOffset = sizeof(driver::Header); // Garbage: where the bytes go
+    std::vector<uint8_t> bytes;                   // Garbage: what overwrites the reply
 };
 
 class VirtualCard {
@@ -92,7 +96,8 @@ public:
     // The memory configuration as the driver holds it.
     DCardMemoryConfigWords memoryConfig() const;
 
-    // The last Output request with data, and the bytes staged for it.
+    // The last Output requests with data, and (while requests are logged)
+    // the bytes staged for them.
     struct OutputSeen {
         int32_t mode;
         int32_t params[3];

@@ -123,6 +123,12 @@ extern "C" int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int
         DibLayout layout;
         if (!path || !dibLayout(width, height, bitsPerPixel, layout))
             return 0;
+        // A frame larger than the card's frame memory is never delivered:
+        // refused before a block of its size is made (and kept as the
+        // thread's spare).
+        DigitCard* card = cardFromHandle(handle);
+        if (!card || uint64_t(layout.frameRow) * uint64_t(height) > card->mapping().frameMemorySize)
+            return 0;
         if (bitsPerPixel == 16)
             bitsPerPixel = 15;
         if (layout.frameRow == layout.dibRow)

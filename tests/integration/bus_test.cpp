@@ -1,4 +1,5 @@
 // The card's I2C bus: speeds, transfers and command sequences.
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -142,6 +143,20 @@ TEST_F(BusTest, CommandLimitsAndEmptySequences)
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].count, 0);
     EXPECT_EQ(sent[0].speedCode, 6u);
+}
+
+TEST_F(BusTest, ANegativeCommandCountGoesToTheDriverWhichRefusesIt)
+{
+    uint32_t words[1] = {0x30000 | kExpander};
+    for (int count : {-1, INT_MIN}) {
+        SCOPED_TRACE(count);
+        sim::card(0).clearRequests();
+        EXPECT_EQ(DCardI2CCommand(1, 100, words, count), 0);
+        auto sent = harness::sent<I2CCommandRequest>();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].count, count);
+        EXPECT_EQ(words[0], 0x30000u | kExpander) << "nothing copied back";
+    }
 }
 
 TEST_F(BusTest, CommandInTestModeLeavesTheWords)

@@ -133,6 +133,9 @@ struct WindowSpec {
 HWND createWindow(const WindowSpec& spec);
 // Every window gone, without messages.
 void destroyAllWindows();
+// The same, and handles start over from the first: for programs that make
+// millions of windows, where a handle is never kept past this call.
+void restartWindowHandles();
 int windowCount();
 
 // RedrawWindow and InvalidateRect calls, in order: which window, the flags,

@@ -105,6 +105,16 @@ void destroyAllWindows()
     model.topLevel.clear();
 }
 
+void restartWindowHandles()
+{
+    WindowModel& model = windowModel();
+    std::lock_guard<std::recursive_mutex> hold(model.lock);
+    model.slots.clear();
+    model.slots.shrink_to_fit();
+    model.live = 0;
+    model.topLevel.clear();
+}
+
 int windowCount()
 {
     std::lock_guard<std::recursive_mutex> hold(windowModel().lock);

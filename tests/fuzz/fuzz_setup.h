@@ -1,0 +1,44 @@
+// What every fuzz target that opens cards starts from: a Windows directory
+// and registry of its own (no INI file: a real card, no test mode), the
+// newer driver family, and virtual cards fresh from power-on that keep no
+// request log.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/posix/control.h"
+#include "virtual_card.h"
+
+namespace fuzz {
+
+inline std::string scratchDirectory()
+{
+    static std::string directory = [] {
+        char name[] = "/tmp/saa7146-fuzz-XXXXXX";
+        return std::string(mkdtemp(name) ? name : "/tmp");
+    }();
+    return directory;
+}
+
+// Card settings for fuzzing: a small frame memory that still holds the
+// largest mode's frame, and no log unless asked for.
+inline sim::CardSettings fuzzSettings(bool logRequests)
+{
+    sim::CardSettings settings = sim::environmentSettings();
+    settings.frameMemorySize = 0x180000;
+    settings.logRequests = logRequests;
+    return settings;
+}
+
+inline void setUpOnce(bool logRequests)
+{
+    standin::setWindowsDirectory(scratchDirectory() + "/windows");
+    standin::setRegistryFile(scratchDirectory() + "/registry");
+    SetEnvironmentVariableA("OS", "Windows_NT");
+    sim::reset();
+    for (int card = 0; card < sim::kMaxCards; ++card)
+        sim::card(card).configure(fuzzSettings(logRequests));
+}
+
+} // namespace fuzz

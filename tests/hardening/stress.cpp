@@ -1,0 +1,216 @@
+// The stress program: ten virtual cards, threads that digitize, read and
+// write registers, talk on the I2C bus, send masks and write bitmaps, while
+// others open and close the same cards. Run under valgrind DRD for races
+// (ctest stress_drd) and under memcheck for leaks (scripts/leak-check, in
+// cycle mode: open, digitize and close, over and over).
+//
+//   stress [--ops N] [--threads T] [--cards C] [--seed S]   mixed operations
+//   stress --cycles N                                       open, digitize, close
+//
+// Exit status 1 when a call gives a result other than 0 or 1 (a handle from
+// DCardInit), when a device stays open after every card is closed, or when a
+// card cannot be opened and digitized again afterwards.
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <saa7146/dcard.h>
+
+#include "device_files.h"
+#include "fuzz/fuzz_setup.h"
+
+namespace {
+
+std::atomic<long> failures{0};
+std::atomic<long> operations{0};
+std::atomic<long> succeeded{0};
+
+void expectResult(const char* what, int result, int success = 1)
+{
+    ++operations;
+    if (result == success)
+        ++succeeded;
+    else if (result != 0 && failures++ < 20)
+        fprintf(stderr, "stress: %s gave %d\n", what, result);
+}
+
+constexpr int kMode = 27; // 320 x 240 YUV 4:2:2, 153,600 bytes
+
+void mixed(uint32_t seed, long count, int cards)
+{
+    std::mt19937 random(seed);
+    auto below = [&](int n) { return int(random() % uint32_t(n)); };
+    std::vector<uint8_t> frame(153600);
+    std::vector<uint8_t> mask(size_t(320 + 31) / 32 * 4 * 240, 0xFF);
+    standin::WindowSpec spec;
+    spec.rect = {below(400), below(300), 700, 600};
+    HWND window = standin::createWindow(spec);
+    const std::string bitmap = fuzz::scratchDirectory() + "/stress-" + std::to_string(seed) + ".bmp";
+    for (long i = 0; i < count; ++i) {
+        const int card = below(cards);
+        const int handle = card + 1;
+        switch (below(12)) {
+        case 0: {
+            int opened = DCardInit(card);
+            expectResult("DCardInit", opened, handle);
+            break;
+        }
+        case 1:
+            expectResult("DCardExit", DCardExit(handle));
+            break;
+        case 2: {
+            uint32_t bytes = 0;
+            expectResult("DCardDigit", DCardDigit(handle, below(2), kMode, frame.data(),
+                                                  uint32_t(frame.size()), &bytes, below(2)));
+            break;
+        }
+        case 3: {
+            int value = 0;
+            expectResult("DCardGetReg", DCardGetReg(handle, below(2), 0x70, &value));
+            expectResult("DCardSetReg", DCardSetReg(handle, below(2), 0x70, value ^ 1));
+            break;
+        }
+        case 4: {
+            int value = 0;
+            expectResult("DCardGetStringReg", DCardGetStringReg(handle, 0, "Brightness", &value));
+            expectResult("DCardSetStringReg", DCardSetStringReg(handle, 0, "Hue", below(100)));
+            break;
+        }
+        case 5: {
+            uint8_t bytes[4] = {1, 2, 3, 4};
+            expectResult("DCardI2CTransmit", DCardI2CTransmit(handle, 100, 0x9C, 0x10, bytes, 4));
+            expectResult("DCardI2CReceive", DCardI2CReceive(handle, 100, 0x9C, 0x10, bytes, 4));
+            break;
+        }
+        case 6: {
+            int inputs = 0;
+            expectResult("DCardSetOutputs", DCardSetOutputs(handle, below(16)));
+            expectResult("DCardGetInputs", DCardGetInputs(handle, &inputs));
+            break;
+        }
+        case 7:
+            expectResult("DCardMask", DCardMask(handle, 1, 320, 240, mask.data(),
+                                                uint32_t(mask.size())));
+            break;
+        case 8: {
+            RECT target = {10, 10, 330, 250};
+            expectResult("DCardWindowsMask", DCardWindowsMask(handle, window, &target));
+            break;
+        }
+        case 9:
+            expectResult("DCardSaveDigBMP",
+                         DCardSaveDigBMP(handle, 0, 64, 48, below(2) ? 8 : 24, bitmap.c_str()));
+            break;
+        case 10: {
+            DCardMemoryConfig config = {sizeof(config), 0, 0, 0, 0, 0};
+            expectResult("DCardGetMemoryConfig", DCardGetMemoryConfig(handle, &config));
+            DCardParam param = {};
+            param.size = sizeof(param);
+            expectResult("DCardGetParamEx", DCardGetParamEx(handle, &param));
+            break;
+        }
+        default: {
+            RECT rect = {0, 0, 320, 240};
+            expectResult("DCardOverlay", DCardOverlay(handle, below(2) ? 0 : -1, &rect));
+            break;
+        }
+        }
+    }
+}
+
+// Every card opens again and digitizes a frame, and nothing stays open.
+bool cardsStillWork(int cards)
+{
+    bool ok = true;
+    std::vector<uint8_t> frame(153600);
+    for (int card = 0; card < cards; ++card) {
+        uint32_t bytes = 0;
+        if (DCardInit(card) != card + 1 ||
+            !DCardDigit(card + 1, 0, kMode, frame.data(), uint32_t(frame.size()), &bytes, 0) ||
+            bytes != frame.size() || !DCardExit(card + 1)) {
+            fprintf(stderr, "stress: card %d no longer opens and digitizes\n", card);
+            ok = false;
+        }
+    }
+    if (sim::openDeviceCount() != 0) {
+        fprintf(stderr, "stress: %d devices left open\n", sim::openDeviceCount());
+        ok = false;
+    }
+    return ok;
+}
+
+void prepare(int cards)
+{
+    fuzz::setUpOnce(false);
+    sim::setCardCount(cards);
+    // A quarter of the default frame memory still holds every frame asked for
+    // here, and keeps a run under valgrind small.
+    sim::CardSettings settings = fuzz::fuzzSettings(false);
+    for (int card = 0; card < cards; ++card)
+        sim::card(card).configure(settings);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    long ops = 20000, cycles = 0;
+    int threads = 8, cards = 10;
+    uint32_t seed = 7146;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string option = argv[i];
+        long value = strtol(argv[i + 1], nullptr, 0);
+        if (option == "--ops")
+            ops = value;
+        else if (option == "--threads")
+            threads = int(value);
+        else if (option == "--cards")
+            cards = int(value);
+        else if (option == "--seed")
+            seed = uint32_t(value);
+        else if (option == "--cycles")
+            cycles = value;
+        else {
+            fprintf(stderr, "usage: stress [--ops N] [--threads T] [--cards C] [--seed S] | --cycles N\n");
+            return 2;
+        }
+    }
+    if (cards < 1 || cards > 10 || threads < 1) {
+        fprintf(stderr, "stress: 1..10 cards and at least one thread\n");
+        return 2;
+    }
+    prepare(cards);
+
+    if (cycles > 0) {
+        // Open, digitize and close, over every card in turn.
+        std::vector<uint8_t> frame(153600);
+        for (long i = 0; i < cycles; ++i) {
+            const int card = int(i % cards);
+            uint32_t bytes = 0;
+            expectResult("DCardInit", DCardInit(card), card + 1);
+            expectResult("DCardDigit", DCardDigit(card + 1, 0, kMode, frame.data(),
+                                                  uint32_t(frame.size()), &bytes, 0));
+            expectResult("DCardExit", DCardExit(card + 1));
+        }
+        bool ok = cardsStillWork(cards) && failures == 0 && succeeded == operations;
+        printf("stress: %ld cycles, %ld calls, %ld failed\n", cycles, operations.load(),
+               operations.load() - succeeded.load());
+        return ok ? 0 : 1;
+    }
+
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(mixed, seed + uint32_t(t), ops / threads + 1, cards);
+    for (std::thread& thread : pool)
+        thread.join();
+    for (int handle = 1; handle <= 10; ++handle)
+        DCardExit(handle);
+    bool ok = cardsStillWork(cards) && failures == 0;
+    printf("stress: %ld operations on %d cards from %d threads, %ld succeeded, %ld bad results\n",
+           operations.load(), cards, threads, succeeded.load(), failures.load());
+    return ok ? 0 : 1;
+}
