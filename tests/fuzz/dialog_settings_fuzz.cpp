@@ -1,0 +1,88 @@
+// The capture dialogs' settings as the registry may hold them: any value
+// type, size and number under the settings key and the register sets. A
+// settings load, the capture format and the dialogs opened over them never
+// fail unsafely; a value is taken only when it is a 32-bit number, and the
+// preview kind is always one the dialogs know.
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include <saa7146/tavdig.h>
+
+#include "dialogs/dialog_state.h"
+#include "fuzz/fuzz_setup.h"
+#include "support/guarded.h"
+
+namespace {
+
+const char* const kNames[] = {"Camera", "SignalType", "CX", "CY", "BitsPerPixel", "YUV",
+                              "SquarePixel", "Picmode", "Brightness", "Contrast", "Hue", "x"};
+const DWORD kTypes[] = {REG_DWORD, REG_SZ, REG_BINARY, REG_NONE};
+
+void store(const char* subkey, const char* name, DWORD type, const uint8_t* data, DWORD size)
+{
+    std::string path = kDefaultSettingsKey;
+    if (subkey)
+        path += std::string("\\") + subkey;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, type, data, size);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static bool ready = [] {
+        fuzz::setUpOnce(false);
+        return DCardInit(0) == 1; // the register page's card
+    }();
+    (void)ready;
+    unlink(standin::registryFile().c_str());
+    standin::clearShownDialogs();
+
+    // Entries: name, type, subkey (none or RegSet0..9), size (0..8), bytes.
+    bool cxIsNumber = false;
+    int32_t cx = 768;
+    size_t at = 0;
+    while (size - at >= 4) {
+        const char* name = kNames[data[at] % (sizeof(kNames) / sizeof(kNames[0]))];
+        DWORD type = kTypes[data[at + 1] % 4];
+        int set = data[at + 2] % 11;
+        DWORD bytes = data[at + 3] % 9;
+        at += 4;
+        if (bytes > size - at)
+            bytes = DWORD(size - at);
+        char subkey[16];
+        snprintf(subkey, sizeof(subkey), "RegSet%d", set - 1);
+        store(set ? subkey : nullptr, name, type, data + at, bytes);
+        if (!set && !strcmp(name, "CX")) {
+            cxIsNumber = type == REG_DWORD && bytes == 4;
+            if (cxIsNumber)
+                memcpy(&cx, data + at, 4);
+        }
+        at += bytes;
+    }
+
+    int dialog = size ? data[0] % 4 : 0;
+    if (TavDigDialog(nullptr, TAVDIG_NONE, nullptr) != 1)
+        __builtin_trap(); // nothing was cancelled: the last dialog ended with OK or none ran
+    const DigDialogState& state = dialogState();
+    if (state.width != (cxIsNumber ? cx : 768) || state.picMode < 0 || state.picMode > 2)
+        __builtin_trap();
+    harness::GuardedBuffer record(sizeof(TavDigVFWMode));
+    uint32_t offered = size > 1 ? data[1] % 33 : 28;
+    memcpy(record.data(), &offered, 4);
+    if (TavDigGetVFWMode(record.as<TavDigVFWMode>()) != 1 || !record.intact())
+        __builtin_trap();
+    // The dialogs over these settings, closed at once as nobody answers them.
+    static const int kTypesShown[] = {0, TAVDIG_FORMAT, TAVDIG_SOURCE, TAVDIG_FULL};
+    if (kTypesShown[dialog] && TavDigDialog(nullptr, kTypesShown[dialog], nullptr) != 0)
+        __builtin_trap();
+    // Leave the cancel flag as a load found it for the next input.
+    dialogState().cancelFlag = 0;
+    return 0;
+}
