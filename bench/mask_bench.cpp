@@ -36,19 +36,19 @@ void windowsMask(benchmark::State& state)
         return;
     }
     standin::destroyAllWindows();
-    standin::WindowSpec spec;
-    spec.rect = {0, 0, 1200, 900};
-    HWND video = standin::createWindow(spec);
+    standin::WindowSpec wanted;
+    wanted.rect = {0, 0, 1200, 900};
+    HWND video = standin::createWindow(wanted);
     // Small windows (icons, tool tips, palettes) scattered over the picture.
     std::mt19937 random(7);
     std::uniform_int_distribution<int> x(kTarget.left - 20, kTarget.right), y(kTarget.top - 20, kTarget.bottom);
     std::uniform_int_distribution<int> side(8, 48);
     for (int i = 0; i < 200; ++i) {
-        spec.rect.left = x(random);
-        spec.rect.top = y(random);
-        spec.rect.right = spec.rect.left + side(random);
-        spec.rect.bottom = spec.rect.top + side(random);
-        standin::createWindow(spec);
+        wanted.rect.left = x(random);
+        wanted.rect.top = y(random);
+        wanted.rect.right = wanted.rect.left + side(random);
+        wanted.rect.bottom = wanted.rect.top + side(random);
+        standin::createWindow(wanted);
     }
     for (auto _ : state) {
         if (!DCardWindowsMask(handle, video, &kTarget))

@@ -130,7 +130,7 @@ struct WindowSpec {
     std::string className = "TestWindow";
     LONG id = 0;
 };
-HWND createWindow(const WindowSpec& spec);
+HWND createWindow(const WindowSpec& wanted);
 // Every window gone, without messages.
 void destroyAllWindows();
 // The same, and handles start over from the first: for programs that make

@@ -80,18 +80,18 @@ HWND addWindow(WindowRecord record)
     return handle;
 }
 
-HWND createWindow(const WindowSpec& spec)
+HWND createWindow(const WindowSpec& wanted)
 {
     WindowRecord record;
-    record.className = spec.className;
-    record.procedure = spec.procedure;
-    record.style = spec.style;
-    record.rect = spec.rect;
-    record.id = spec.id;
-    if (spec.style & WS_CHILD)
-        record.parent = spec.parent;
+    record.className = wanted.className;
+    record.procedure = wanted.procedure;
+    record.style = wanted.style;
+    record.rect = wanted.rect;
+    record.id = wanted.id;
+    if (wanted.style & WS_CHILD)
+        record.parent = wanted.parent;
     else
-        record.owner = spec.parent;
+        record.owner = wanted.parent;
     return addWindow(std::move(record));
 }
 
