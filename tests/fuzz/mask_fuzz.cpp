@@ -19,11 +19,11 @@ using harness::InputReader;
 
 HWND makeWindow(const RECT& rect, DWORD style, HWND parent = nullptr)
 {
-    standin::WindowSpec spec;
-    spec.rect = rect;
-    spec.style = style;
-    spec.parent = parent;
-    return standin::createWindow(spec);
+    standin::WindowSpec wanted;
+    wanted.rect = rect;
+    wanted.style = style;
+    wanted.parent = parent;
+    return standin::createWindow(wanted);
 }
 
 RECT readRect(InputReader& in)
