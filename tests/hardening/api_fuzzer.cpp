@@ -609,10 +609,10 @@ void worker(Rounds& rounds, uint32_t seed)
         // Windows of the thread's own for this round (the last round's are gone).
         a.windows.clear();
         for (int n = 0; n < 3; ++n) {
-            standin::WindowSpec spec;
-            spec.rect = {a.between(0, 500), a.between(0, 400), a.between(500, 1000),
+            standin::WindowSpec wanted;
+            wanted.rect = {a.between(0, 500), a.between(0, 400), a.between(500, 1000),
                          a.between(400, 700)};
-            a.windows.push_back(standin::createWindow(spec));
+            a.windows.push_back(standin::createWindow(wanted));
         }
         for (long i = 0; i < calls; ++i) {
             if (faultOneIn && a.oneIn(uint32_t(faultOneIn)))
