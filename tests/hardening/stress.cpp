@@ -46,9 +46,9 @@ void mixed(uint32_t seed, long count, int cards)
     auto below = [&](int n) { return int(random() % uint32_t(n)); };
     std::vector<uint8_t> frame(153600);
     std::vector<uint8_t> mask(size_t(320 + 31) / 32 * 4 * 240, 0xFF);
-    standin::WindowSpec spec;
-    spec.rect = {below(400), below(300), 700, 600};
-    HWND window = standin::createWindow(spec);
+    standin::WindowSpec wanted;
+    wanted.rect = {below(400), below(300), 700, 600};
+    HWND window = standin::createWindow(wanted);
     const std::string bitmap = fuzz::scratchDirectory() + "/stress-" + std::to_string(seed) + ".bmp";
     for (long i = 0; i < count; ++i) {
         const int card = below(cards);
