@@ -22,11 +22,11 @@ protected:
     static HWND window(const RECT& rect, DWORD style = WS_POPUP | WS_VISIBLE,
                        HWND parent = nullptr)
     {
-        standin::WindowSpec spec;
-        spec.rect = rect;
-        spec.style = style;
-        spec.parent = parent;
-        return standin::createWindow(spec);
+        standin::WindowSpec wanted;
+        wanted.rect = rect;
+        wanted.style = style;
+        wanted.parent = parent;
+        return standin::createWindow(wanted);
     }
 };
 

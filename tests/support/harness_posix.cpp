@@ -69,12 +69,12 @@ std::vector<std::string> tavHelperCalls()
 
 HWND createCountingWindow(DWORD style, const RECT& rect, HWND parent, WNDPROC procedure)
 {
-    standin::WindowSpec spec;
-    spec.rect = rect;
-    spec.style = style;
-    spec.parent = parent;
-    spec.procedure = procedure;
-    return standin::createWindow(spec);
+    standin::WindowSpec wanted;
+    wanted.rect = rect;
+    wanted.style = style;
+    wanted.parent = parent;
+    wanted.procedure = procedure;
+    return standin::createWindow(wanted);
 }
 
 DisplayFields systemDisplay()
