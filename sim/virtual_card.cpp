@@ -289,12 +289,7 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
 
         uint32_t shortBy = 0;
         Fault garbage;
-        for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
-            if (!faultMatches(*fault, request))
-                continue;
-            Fault hit = *fault;
-            if (--fault->remaining <= 0)
-                faults_.erase(fault);
+        if (Fault hit; takeFault(&request, hit)) {
             if (hit.kind == Fault::CallFails) {
                 *error = kErrorGenFailure;
                 return false;
@@ -308,7 +303,6 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
                 garbage = std::move(hit);
             else
                 shortBy = hit.shortBy < inSize ? hit.shortBy : inSize;
-            break;
         }
         request.status = entry.status = handle(request, legacyFamily);
         *bytesReturned = inSize - shortBy;
@@ -328,6 +322,20 @@ bool VirtualCard::control(uint32_t controlCode, bool legacyFamily, void* in, uin
     return result;
 }
 
+bool VirtualCard::takeFault(const driver::Header* request, Fault& hit)
+{
+    for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
+        bool matches = request ? faultMatches(*fault, *request) : fault->code == kTranslationFaultCode;
+        if (!matches)
+            continue;
+        hit = *fault;
+        if (--fault->remaining <= 0)
+            faults_.erase(fault);
+        return true;
+    }
+    return false;
+}
+
 // The newer family's address translation: the caller's own memory is both
 // buffers, and the physical address goes to driver parameter 4 of camera 0.
 bool VirtualCard::translate(void* in, uint32_t inSize, void* out, uint32_t outSize,
@@ -337,12 +345,7 @@ bool VirtualCard::translate(void* in, uint32_t inSize, void* out, uint32_t outSi
         *error = kErrorInvalidParameter;
         return false;
     }
-    for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
-        if (fault->code != kTranslationFaultCode)
-            continue;
-        Fault hit = *fault;
-        if (--fault->remaining <= 0)
-            faults_.erase(fault);
+    if (Fault hit; takeFault(nullptr, hit)) {
         if (hit.kind == Fault::CallFails) {
             *error = kErrorGenFailure;
             return false;

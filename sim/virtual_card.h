@@ -138,6 +138,9 @@ private:
     uint32_t handle(driver::Header& request, bool legacyFamily);
     uint32_t digit(driver::DigitRequest& request, bool legacyFamily);
     bool faultMatches(const Fault& fault, const driver::Header& request) const;
+    // The first fault for this request (null: the address translation),
+    // used once; false when none is waiting.
+    bool takeFault(const driver::Header* request, Fault& hit);
     uint32_t i2cTransfer(driver::I2CTransferRequest& request);
     uint32_t memoryConfiguration(driver::MemoryConfigRequest& request);
     uint32_t output(const driver::OutputRequest& request);

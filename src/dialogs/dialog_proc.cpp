@@ -42,13 +42,6 @@ int lastChecked(HWND dialog, int first, int count, int fallback)
     return found;
 }
 
-bool registerInfo(int index, DCardRegInfo& info)
-{
-    info = DCardRegInfo{};
-    info.size = sizeof(info);
-    return index >= 0 && DCardGetRegInfoEx(1, index, &info) != 0;
-}
-
 void registerRange(const DCardRegInfo& info, uint32_t& max, uint32_t& half)
 {
     if (info.width >= 32 || info.width < 0) {
@@ -73,14 +66,9 @@ int refreshRegisterPage(HWND dialog, int selection)
     DCardRegInfo info;
     if (selection < 0 || !registerInfo(selection, info))
         return 0;
-    int camera = -1;
-    for (int n = 0; n < kCameraCount && camera < 0; ++n)
-        if (checked(dialog, IDC_CAMERA_FIRST + n))
-            camera = n;
+    int camera = state.selectCamera(dialog);
     if (camera < 0)
         return 0;
-    state.camera = camera;
-    state.refreshFlag = 1;
     int current = 0;
     if (!DCardGetReg(1, camera, static_cast<int>(info.regNum), &current))
         return 0;

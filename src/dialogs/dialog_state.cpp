@@ -33,14 +33,14 @@ void registerSetName(int camera, char (&name)[16])
     snprintf(name, sizeof(name), "RegSet%d", camera);
 }
 
+} // namespace
+
 bool registerInfo(int index, DCardRegInfo& info)
 {
     info = DCardRegInfo{};
     info.size = sizeof(info);
-    return DCardGetRegInfoEx(1, index, &info) != 0;
+    return index >= 0 && DCardGetRegInfoEx(1, index, &info) != 0;
 }
-
-} // namespace
 
 DigDialogState::DigDialogState() : VRNTHREAD(nullptr)
 {

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include <saa7146/dcard.h>
+
 #include "platform/platform.h"
 #include "support/semaphore.h"
 #include "support/vrnreg.h"
@@ -54,10 +56,13 @@ public:
     std::atomic<int32_t> refreshFlag{0};
     SEMAPHORE previewLock{0};
 
-private:
-    // The camera whose button is checked in the dialog, made the selected
-    // one; -1 when none is.
+    // The first camera whose button is checked in the dialog, made the
+    // selected one (the preview follows at once); -1 when none is.
     int selectCamera(HWND dialog);
 };
 
 DigDialogState& dialogState();
+
+// Register descriptor index of card handle 1 (card 0, the dialogs' card);
+// false past the last one.
+bool registerInfo(int index, DCardRegInfo& info);

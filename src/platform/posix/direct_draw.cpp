@@ -32,20 +32,25 @@ void describePrimary(DDSURFACEDESC& desc)
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
 }
 
+// One reference less; the last one deletes the object and counts it gone.
+template <class Object> ULONG releaseObject(Object* object, ULONG& references)
+{
+    ULONG left = --references;
+    if (left == 0) {
+        {
+            std::lock_guard<std::mutex> hold(displayLock());
+            --displayState().counts.liveObjects;
+        }
+        delete object;
+    }
+    return left;
+}
+
 class Surface final : public IDirectDrawSurface {
 public:
     HRESULT WINAPI QueryInterface(REFIID, void**) override { return DDERR_UNSUPPORTED; }
     ULONG WINAPI AddRef() override { return ++references_; }
-    ULONG WINAPI Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0) {
-            std::lock_guard<std::mutex> hold(displayLock());
-            --displayState().counts.liveObjects;
-            delete this;
-        }
-        return left;
-    }
+    ULONG WINAPI Release() override { return releaseObject(this, references_); }
 
     UNSUPPORTED_METHOD(AddAttachedSurface, LPDIRECTDRAWSURFACE)
     UNSUPPORTED_METHOD(AddOverlayDirtyRect, RECT*)
@@ -135,16 +140,7 @@ class DirectDraw final : public IDirectDraw {
 public:
     HRESULT WINAPI QueryInterface(REFIID, void**) override { return DDERR_UNSUPPORTED; }
     ULONG WINAPI AddRef() override { return ++references_; }
-    ULONG WINAPI Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0) {
-            std::lock_guard<std::mutex> hold(displayLock());
-            --displayState().counts.liveObjects;
-            delete this;
-        }
-        return left;
-    }
+    ULONG WINAPI Release() override { return releaseObject(this, references_); }
 
     UNSUPPORTED_METHOD(Compact)
     UNSUPPORTED_METHOD(CreateClipper, DWORD, void*, IUnknown*)
