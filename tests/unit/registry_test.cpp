@@ -115,4 +115,37 @@ TEST_F(RegistryTest, KilledWriterLeavesAWholeStore)
     }
 }
 
+// Reads are served from the file as last read while it is unchanged: a
+// change by another process, a file of the same size written over it, and
+// its removal are each seen by the very next read.
+TEST_F(RegistryTest, EveryReadSeesTheFileAsItIsNow)
+{
+    int32_t value = 0;
+    ASSERT_EQ(reg.put("Camera", 1, nullptr), 1);
+    ASSERT_EQ(reg.get("Camera", 0, &value, nullptr), 1);
+    ASSERT_EQ(value, 1);
+    for (int round = 2; round < 8; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            _exit(reg.put("Camera", round, nullptr) == 1 ? 0 : 1);
+        int status = -1;
+        waitpid(child, &status, 0);
+        ASSERT_EQ(status, 0);
+        ASSERT_EQ(reg.get("Camera", 0, &value, nullptr), 1);
+        EXPECT_EQ(value, round) << "written by another process";
+    }
+    auto text = standin::readWholeFile(standin::registryFile());
+    ASSERT_TRUE(text.has_value());
+    size_t digit = text->find("dword:00000007");
+    ASSERT_NE(digit, std::string::npos);
+    (*text)[digit + 13] = '9';
+    ASSERT_TRUE(standin::replaceFile(standin::registryFile(), *text));
+    ASSERT_EQ(reg.get("Camera", 0, &value, nullptr), 1);
+    EXPECT_EQ(value, 9) << "a file of the same size put in its place";
+    remove(standin::registryFile().c_str());
+    EXPECT_EQ(reg.get("Camera", 5, &value, nullptr), 0);
+    EXPECT_EQ(value, 5);
+}
+
 } // namespace

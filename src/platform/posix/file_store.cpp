@@ -41,13 +41,8 @@ bool writeAll(int fd, const std::string& content)
     return true;
 }
 
-} // namespace
-
-std::optional<std::string> readWholeFile(const std::string& path)
+std::string readRest(int fd)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
     std::string content;
     char buffer[8192];
     for (;;) {
@@ -58,8 +53,66 @@ std::optional<std::string> readWholeFile(const std::string& path)
             break;
         content.append(buffer, static_cast<size_t>(n));
     }
+    return content;
+}
+
+int64_t nanoseconds(const timespec& time)
+{
+    return int64_t(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+// The version of a file of that status; null for no file.
+FileVersion versionOf(const struct stat* info)
+{
+    FileVersion version;
+    version.known = true;
+    if (info) {
+        version.exists = true;
+        version.device = info->st_dev;
+        version.inode = info->st_ino;
+        version.size = uint64_t(info->st_size);
+        version.modified = nanoseconds(info->st_mtim);
+        version.changed = nanoseconds(info->st_ctim);
+    }
+    return version;
+}
+
+} // namespace
+
+bool FileVersion::operator==(const FileVersion& other) const
+{
+    return known == other.known && exists == other.exists && device == other.device &&
+           inode == other.inode && size == other.size && modified == other.modified &&
+           changed == other.changed;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string content = readRest(fd);
     close(fd);
     return content;
+}
+
+bool readWholeFileIfChanged(const std::string& path, FileVersion& seen, std::string& content)
+{
+    struct stat info;
+    if (versionOf(stat(path.c_str(), &info) == 0 ? &info : nullptr) == seen)
+        return false;
+    // The version recorded is that of the open file, so that it is the
+    // version of what is read even when the file is replaced meanwhile.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        content.clear();
+        seen = versionOf(nullptr);
+        return true;
+    }
+    seen = versionOf(fstat(fd, &info) == 0 ? &info : nullptr);
+    content = readRest(fd);
+    close(fd);
+    return true;
 }
 
 bool replaceFile(const std::string& path, const std::string& content)

@@ -22,6 +22,10 @@ struct Registry {
     std::set<OpenKey*> open;
     std::mutex fileMutex;
     std::string file;
+    // The file as last read, parsed once for the reads that follow.
+    std::string readFile;
+    standin::FileVersion readVersion;
+    standin::RegistryStore read;
 };
 
 Registry& registry()
@@ -67,10 +71,25 @@ bool resolve(Registry& state, HKEY root, LPCSTR subkey, std::string& path)
     return true;
 }
 
+// The registry as its file holds it now; the caller holds the registry's
+// mutex.
+const standin::RegistryStore& current()
+{
+    Registry& state = registry();
+    std::string file = standin::registryFile();
+    if (file != state.readFile) {
+        state.readFile = file;
+        state.readVersion = standin::FileVersion();
+    }
+    std::string text;
+    if (standin::readWholeFileIfChanged(file, state.readVersion, text))
+        state.read = standin::RegistryStore::parse(text);
+    return state.read;
+}
+
 standin::RegistryStore load()
 {
-    return standin::RegistryStore::parse(
-        standin::readWholeFile(standin::registryFile()).value_or(std::string()));
+    return current();
 }
 
 bool save(const standin::RegistryStore& store)
@@ -143,8 +162,7 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD, REGSAM, PHKEY result)
     std::string path;
     if (!resolve(registry(), root, subkey, path))
         return ERROR_INVALID_HANDLE;
-    standin::RegistryStore store = load();
-    if (!store.find(path))
+    if (!current().find(path))
         return ERROR_FILE_NOT_FOUND;
     *result = openHandle(registry(), path);
     return ERROR_SUCCESS;
@@ -159,8 +177,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYT
         return ERROR_INVALID_HANDLE;
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
-    standin::RegistryStore store = load();
-    standin::RegistryKey* found = store.find(path);
+    const standin::RegistryKey* found = current().find(path);
     if (!found)
         return ERROR_FILE_NOT_FOUND;
     auto value = found->values.find(standin::foldName(name ? name : ""));

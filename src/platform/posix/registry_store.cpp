@@ -159,6 +159,12 @@ RegistryKey* RegistryStore::find(const std::string& path)
     return found == keys.end() ? nullptr : &found->second;
 }
 
+const RegistryKey* RegistryStore::find(const std::string& path) const
+{
+    auto found = keys.find(foldName(path));
+    return found == keys.end() ? nullptr : &found->second;
+}
+
 RegistryKey& RegistryStore::create(const std::string& path)
 {
     RegistryKey& key = keys[foldName(path)];

@@ -32,6 +32,7 @@ struct RegistryStore {
     std::string serialize() const;
 
     RegistryKey* find(const std::string& path);
+    const RegistryKey* find(const std::string& path) const;
     RegistryKey& create(const std::string& path);
     // Removes the key and every key below it; false when it did not exist.
     bool remove(const std::string& path);
