@@ -23,7 +23,8 @@ void setRegistryFile(const std::string& path);
 std::string registryFile();
 
 // Message boxes never wait: each is recorded and answered with the current
-// answer (IDOK unless set).
+// answer (IDOK unless set). This and the other records of calls below keep
+// the most recent ones only (at least the last 2,048; see recent_records.h).
 struct MessageBoxRecord {
     HWND owner;
     std::string text;

@@ -16,6 +16,7 @@
 #include "platform/posix/dialog_template.h"
 #include "platform/posix/resources.h"
 #include "platform/posix/window_model.h"
+#include "platform/posix/recent_records.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND par
         WORD id = IS_INTRESOURCE(templateName)
                       ? static_cast<WORD>(reinterpret_cast<uintptr_t>(templateName))
                       : 0;
-        dialogs().shown.push_back({dialog, id, resource.language, form.caption});
+        standin::keepRecord(dialogs().shown, {dialog, id, resource.language, form.caption});
     }
     HWND firstTabStop = nullptr;
     for (const standin::DialogItem& item : form.items) {

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/posix/control.h"
+#include "platform/posix/recent_records.h"
 
 namespace {
 
@@ -106,8 +107,9 @@ BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC sou
     auto from = painting().contexts.find(source);
     if (to == painting().contexts.end() || from == painting().contexts.end())
         return FALSE;
-    painting().blits.push_back({to->second.window, static_cast<HBITMAP>(from->second.selected), x,
-                                y, width, height, sourceX, sourceY, operation});
+    standin::keepRecord(painting().blits,
+                        {to->second.window, static_cast<HBITMAP>(from->second.selected), x, y,
+                         width, height, sourceX, sourceY, operation});
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/posix/control.h"
+#include "platform/posix/recent_records.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ void clearMessageBoxes()
 extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     std::lock_guard<std::mutex> hold(boxes().mutex);
-    boxes().shown.push_back({owner, text ? text : "", caption ? caption : "Error", type});
+    standin::keepRecord(boxes().shown,
+                        {owner, text ? text : "", caption ? caption : "Error", type});
     return boxes().answer;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/posix/control.h"
 #include "platform/posix/window_model.h"
+#include "platform/posix/recent_records.h"
 
 namespace {
 
@@ -30,15 +31,30 @@ Queues& queues()
     return made;
 }
 
+// Marks a window invalid or valid; the caller holds the model's lock.
+void setInvalid(WindowRecord& record, bool invalid)
+{
+    record.invalid = invalid;
+    if (invalid)
+        windowModel().invalid.insert(record.handle);
+    else
+        record.erase = false;
+}
+
 // An invalid window of this thread (among those the filter admits), or null.
 HWND invalidWindow(DWORD thread, HWND filter)
 {
     std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
-    for (auto& slot : windowModel().slots) {
-        const WindowRecord* window = slot.get();
-        if (window && window->thread == thread && window->invalid &&
-            (!filter || filter == window->handle))
+    std::set<HWND>& invalid = windowModel().invalid;
+    for (auto at = invalid.begin(); at != invalid.end();) {
+        const WindowRecord* window = findWindow(*at);
+        if (!window || !window->invalid) {
+            at = invalid.erase(at); // destroyed or painted since
+            continue;
+        }
+        if (window->thread == thread && (!filter || filter == window->handle))
             return window->handle;
+        ++at;
     }
     return nullptr;
 }
@@ -74,7 +90,7 @@ void markInvalid(HWND window, bool erase, bool children)
     WindowRecord* record = findWindow(window);
     if (!record)
         return;
-    record->invalid = true;
+    setInvalid(*record, true);
     record->erase = record->erase || erase;
     if (children)
         for (HWND child : record->children)
@@ -102,7 +118,7 @@ void paintNow(HWND window, bool children)
     {
         std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
         if (WindowRecord* record = findWindow(window))
-            record->invalid = record->erase = false;
+            setInvalid(*record, false);
     }
     if (children)
         for (HWND child : kids)
@@ -217,7 +233,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message)
     if (message->message == WM_PAINT) {
         std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
         if (WindowRecord* record = findWindow(message->hwnd))
-            record->invalid = record->erase = false;
+            setInvalid(*record, false);
     }
     return result;
 }
@@ -269,7 +285,7 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT*, HRGN, UINT flags)
         return FALSE;
     {
         std::lock_guard<std::mutex> hold(queues().lock);
-        queues().redraws.push_back({window, flags, GetCurrentThreadId(), false});
+        standin::keepRecord(queues().redraws, {window, flags, GetCurrentThreadId(), false});
     }
     bool children = (flags & RDW_ALLCHILDREN) != 0;
     if (flags & (RDW_INVALIDATE | RDW_INTERNALPAINT))
@@ -287,7 +303,8 @@ BOOL WINAPI InvalidateRect(HWND window, const RECT*, BOOL erase)
         return FALSE;
     {
         std::lock_guard<std::mutex> hold(queues().lock);
-        queues().redraws.push_back({window, erase ? RDW_ERASE : 0u, GetCurrentThreadId(), true});
+        standin::keepRecord(queues().redraws,
+                            {window, erase ? RDW_ERASE : 0u, GetCurrentThreadId(), true});
     }
     markInvalid(window, erase != 0, false);
     return TRUE;
@@ -299,7 +316,7 @@ BOOL WINAPI ValidateRect(HWND window, const RECT*)
     WindowRecord* record = findWindow(window);
     if (!record)
         return FALSE;
-    record->invalid = record->erase = false;
+    setInvalid(*record, false);
     return TRUE;
 }
 

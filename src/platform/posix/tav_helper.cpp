@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/posix/display.h"
+#include "platform/posix/recent_records.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ using standin::displayState;
 
 void record(const char* function, uint32_t first, uint32_t second)
 {
-    displayState().helperCalls.push_back({function, {first, second}});
+    standin::keepRecord(displayState().helperCalls, {function, {first, second}});
 }
 
 uint32_t WINAPI TavHelperInit(uint32_t index)

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ struct WindowModel {
     std::vector<std::unique_ptr<WindowRecord>> slots; // null once destroyed
     std::vector<HWND> topLevel;                       // topmost first
     size_t live = 0;
+    // The windows that wait for WM_PAINT, oldest handle first; it may still
+    // name windows destroyed since, which a lookup skips.
+    std::set<HWND> invalid;
 };
 
 WindowModel& windowModel();

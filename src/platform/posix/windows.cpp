@@ -103,6 +103,7 @@ void destroyAllWindows()
         slot.reset();
     model.live = 0;
     model.topLevel.clear();
+    model.invalid.clear();
 }
 
 void restartWindowHandles()
@@ -113,6 +114,7 @@ void restartWindowHandles()
     model.slots.shrink_to_fit();
     model.live = 0;
     model.topLevel.clear();
+    model.invalid.clear();
 }
 
 int windowCount()

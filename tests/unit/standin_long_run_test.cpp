@@ -1,0 +1,117 @@
+// The stand-in over a long run: what it records of calls stays bounded, and
+// paint messages go to the right windows however many have come and gone.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/posix/control.h"
+#include "platform/posix/recent_records.h"
+#include "support/harness.h"
+
+namespace {
+
+class StandInLongRunTest : public ::testing::Test {
+protected:
+    void SetUp() override { harness::resetAll(); }
+    void TearDown() override { standin::destroyAllWindows(); }
+};
+
+// Each kind of record: make record number n, and read back the numbers kept.
+struct RecordKind {
+    const char* name;
+    std::function<void(int n)> make;
+    std::function<std::vector<int>()> kept;
+};
+
+TEST_F(StandInLongRunTest, RecordsKeepTheMostRecentOnly)
+{
+    HWND window = standin::createWindow({});
+    const RecordKind kinds[] = {
+        {"message boxes",
+         [](int n) { MessageBoxA(nullptr, std::to_string(n).c_str(), "c", MB_OK); },
+         [] {
+             std::vector<int> numbers;
+             for (const auto& box : standin::messageBoxes())
+                 numbers.push_back(std::stoi(box.text));
+             return numbers;
+         }},
+        {"redraws", [window](int n) { RedrawWindow(window, nullptr, nullptr, UINT(n) << 16); },
+         [] {
+             std::vector<int> numbers;
+             for (const auto& redraw : standin::redraws())
+                 numbers.push_back(int(redraw.flags >> 16));
+             return numbers;
+         }},
+    };
+    const int most = int(standin::kRecentRecords);
+    for (const RecordKind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        standin::clearMessageBoxes();
+        standin::clearRedraws();
+        for (int n = 0; n < most; ++n)
+            kind.make(n);
+        std::vector<int> kept = kind.kept();
+        ASSERT_EQ(kept.size(), size_t(most)) << "all of the first " << most;
+        EXPECT_EQ(kept.front(), 0);
+        kind.make(most);
+        kept = kind.kept();
+        ASSERT_EQ(kept.size(), size_t(most / 2 + 1)) << "the older half dropped";
+        EXPECT_EQ(kept.front(), most / 2);
+        EXPECT_EQ(kept.back(), most);
+        for (int n = most + 1; n < 5 * most; ++n)
+            kind.make(n);
+        kept = kind.kept();
+        EXPECT_LE(kept.size(), size_t(most));
+        EXPECT_EQ(kept.back(), 5 * most - 1);
+    }
+}
+
+// The paint message that PeekMessage would hand out now, or null.
+HWND nextPaint()
+{
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE))
+        return nullptr;
+    return message.hwnd;
+}
+
+TEST_F(StandInLongRunTest, PaintGoesToLiveInvalidWindowsOfTheThreadOldestFirst)
+{
+    // Many windows made invalid and destroyed before a paint leave nothing.
+    for (int i = 0; i < 20000; ++i) {
+        HWND gone = standin::createWindow({});
+        InvalidateRect(gone, nullptr, TRUE);
+        DestroyWindow(gone);
+    }
+    EXPECT_EQ(nextPaint(), nullptr);
+
+    HWND older = standin::createWindow({});
+    HWND valid = standin::createWindow({});
+    HWND newer = standin::createWindow({});
+    HWND otherThreads = nullptr;
+    std::thread([&] { otherThreads = standin::createWindow({}); }).join();
+    InvalidateRect(otherThreads, nullptr, TRUE);
+    InvalidateRect(newer, nullptr, TRUE);
+    InvalidateRect(older, nullptr, TRUE);
+    (void)valid;
+
+    for (HWND expected : {older, newer}) {
+        MSG message;
+        ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(message.hwnd, expected);
+        EXPECT_EQ(message.message, UINT(WM_PAINT));
+        DispatchMessageA(&message);
+    }
+    EXPECT_EQ(nextPaint(), nullptr) << "the other thread's window is painted by its thread";
+    EXPECT_TRUE(standin::windowIsInvalid(otherThreads));
+
+    // Invalid again after a paint: found again.
+    InvalidateRect(newer, nullptr, FALSE);
+    EXPECT_EQ(nextPaint(), newer);
+    ValidateRect(newer, nullptr);
+    EXPECT_EQ(nextPaint(), nullptr);
+}
+
+} // namespace
