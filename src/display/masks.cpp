@@ -75,10 +75,14 @@ void CollectCovers(HWND top, const RECT& target, CoverList& list)
         current = GetWindow(current, GW_HWNDPREV);
         if (!current)
             return;
+        // Most top-level windows of a desktop are hidden: their rectangles
+        // are not asked for.
+        if (!IsWindowVisible(current))
+            continue;
         RECT rect = {0, 0, 0, 0};
         GetWindowRect(current, &rect);
         RECT meet;
-        if (!IsWindowVisible(current) || !IntersectRect(&meet, &rect, &target))
+        if (!IntersectRect(&meet, &rect, &target))
             continue;
         list.windows[list.count] = current;
         list.covered[list.count] = meet;
