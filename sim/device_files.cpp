@@ -13,6 +13,7 @@ namespace {
 
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr size_t kOpensKept = 4096;
 
 struct OpenDevice {
     int card;
@@ -68,6 +69,9 @@ uintptr_t openDevice(const char* name, uint32_t access, uint32_t shareMode, uint
     Devices& all = devices();
     std::lock_guard<std::mutex> hold(all.mutex);
     ++all.calls.opens;
+    // The most recent opens only, as the request log keeps its requests.
+    if (all.opens.size() >= kOpensKept)
+        all.opens.erase(all.opens.begin(), all.opens.begin() + kOpensKept / 2);
     all.opens.push_back({name ? name : "", access, shareMode, disposition, flags});
     bool legacyFamily = false;
     int number = name ? cardOfName(name, legacyFamily) : -1;

@@ -36,6 +36,7 @@ bool controlDevice(uintptr_t handle, uint32_t code, void* in, uint32_t inSize, v
 bool closeDevice(uintptr_t handle, uint32_t* error);
 
 DeviceCalls deviceCalls();
+// The most recent opens, oldest first (at least the last 2,048).
 std::vector<DeviceOpen> deviceOpens();
 int openDeviceCount();
 // Forgets every open device and clears the counts and the record of opens.

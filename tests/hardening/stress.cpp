@@ -1,17 +1,24 @@
 // The stress program: ten virtual cards, threads that digitize, read and
-// write registers, talk on the I2C bus, send masks and write bitmaps, while
-// others open and close the same cards. Run under valgrind DRD for races
-// (ctest stress_drd) and under memcheck for leaks (scripts/leak-check, in
-// cycle mode: open, digitize and close, over and over).
+// write registers, talk on the I2C bus, send masks, write bitmaps and load
+// the capture dialogs' settings, while others open and close the same cards.
+// Run under valgrind DRD for races (ctest stress_drd) and under memcheck for
+// leaks (scripts/leak-check, in cycle mode: open, digitize and close, over
+// and over, then dialogs and captures).
 //
 //   stress [--ops N] [--threads T] [--cards C] [--seed S]   mixed operations
-//   stress --cycles N                                       open, digitize, close
+//   stress --cycles N [--dialogs D]                         open, digitize, close;
+//                                                           D dialogs and D captures
+//
+// Cycle mode also prints how much the heap in use grew over the second half
+// of each phase, a leak figure where valgrind is not.
 //
 // Exit status 1 when a call gives a result other than 0 or 1 (a handle from
 // DCardInit), when a device stays open after every card is closed, or when a
 // card cannot be opened and digitized again afterwards.
 #include <atomic>
 #include <cstdio>
+#include <malloc.h>
+#include <mutex>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -19,6 +26,7 @@
 #include <vector>
 
 #include <saa7146/dcard.h>
+#include <saa7146/tavdig.h>
 
 #include "device_files.h"
 #include "fuzz/fuzz_setup.h"
@@ -40,6 +48,9 @@ void expectResult(const char* what, int result, int success = 1)
 
 constexpr int kMode = 27; // 320 x 240 YUV 4:2:2, 153,600 bytes
 
+// The capture interface takes one caller at a time.
+std::mutex captureInterface;
+
 void mixed(uint32_t seed, long count, int cards)
 {
     std::mt19937 random(seed);
@@ -53,7 +64,7 @@ void mixed(uint32_t seed, long count, int cards)
     for (long i = 0; i < count; ++i) {
         const int card = below(cards);
         const int handle = card + 1;
-        switch (below(12)) {
+        switch (below(13)) {
         case 0: {
             int opened = DCardInit(card);
             expectResult("DCardInit", opened, handle);
@@ -113,6 +124,16 @@ void mixed(uint32_t seed, long count, int cards)
             expectResult("DCardGetParamEx", DCardGetParamEx(handle, &param));
             break;
         }
+        case 11: {
+            // The capture dialogs' settings, read from the registry and put
+            // into card 0's register sets, and the capture format.
+            std::lock_guard<std::mutex> hold(captureInterface);
+            TavDigVFWMode mode = {};
+            mode.size = sizeof(mode);
+            expectResult("TavDigDialog", TavDigDialog(nullptr, TAVDIG_NONE, nullptr));
+            expectResult("TavDigGetVFWMode", TavDigGetVFWMode(&mode));
+            break;
+        }
         default: {
             RECT rect = {0, 0, 320, 240};
             expectResult("DCardOverlay", DCardOverlay(handle, below(2) ? 0 : -1, &rect));
@@ -143,6 +164,43 @@ bool cardsStillWork(int cards)
     return ok;
 }
 
+size_t heapInUse()
+{
+    struct mallinfo2 heap = mallinfo2();
+    return heap.uordblks + heap.hblkhd;
+}
+
+// The records that the stand-in and the virtual card keep for tests are
+// bounded but large: they are emptied where the heap is measured, so that
+// the figure is the library's own.
+size_t heapWithoutRecords()
+{
+    standin::clearMessageBoxes();
+    standin::clearRedraws();
+    standin::clearShownDialogs();
+    standin::clearBlits();
+    if (sim::openDeviceCount() == 0)
+        sim::closeAllDevices(); // the counts and the record of opens
+    return heapInUse();
+}
+
+// Runs step(0..count-1) and says how much the heap in use grew over the
+// second half of the steps, once every cache and record has had the first
+// half to fill.
+template <class Step>
+void measuredPhase(const char* what, long count, Step step)
+{
+    size_t half = 0;
+    for (long i = 0; i < count; ++i) {
+        if (i == count / 2)
+            half = heapWithoutRecords();
+        step(i);
+    }
+    long grown = long(heapWithoutRecords()) - long(half);
+    printf("stress: %s: heap in use grew by %ld bytes over the last %ld of %ld\n", what, grown,
+           count - count / 2, count);
+}
+
 void prepare(int cards)
 {
     fuzz::setUpOnce(false);
@@ -158,7 +216,7 @@ void prepare(int cards)
 
 int main(int argc, char** argv)
 {
-    long ops = 20000, cycles = 0;
+    long ops = 20000, cycles = 0, dialogs = 0;
     int threads = 8, cards = 10;
     uint32_t seed = 7146;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -174,8 +232,11 @@ int main(int argc, char** argv)
             seed = uint32_t(value);
         else if (option == "--cycles")
             cycles = value;
+        else if (option == "--dialogs")
+            dialogs = value;
         else {
-            fprintf(stderr, "usage: stress [--ops N] [--threads T] [--cards C] [--seed S] | --cycles N\n");
+            fprintf(stderr, "usage: stress [--ops N] [--threads T] [--cards C] [--seed S] | --cycles N "
+                            "[--dialogs D]\n");
             return 2;
         }
     }
@@ -188,17 +249,29 @@ int main(int argc, char** argv)
     if (cycles > 0) {
         // Open, digitize and close, over every card in turn.
         std::vector<uint8_t> frame(153600);
-        for (long i = 0; i < cycles; ++i) {
+        measuredPhase("open, digitize, close", cycles, [&](long i) {
             const int card = int(i % cards);
             uint32_t bytes = 0;
             expectResult("DCardInit", DCardInit(card), card + 1);
             expectResult("DCardDigit", DCardDigit(card + 1, 0, kMode, frame.data(),
                                                   uint32_t(frame.size()), &bytes, 0));
             expectResult("DCardExit", DCardExit(card + 1));
-        }
-        bool ok = cardsStillWork(cards) && failures == 0 && succeeded == operations;
-        printf("stress: %ld cycles, %ld calls, %ld failed\n", cycles, operations.load(),
-               operations.load() - succeeded.load());
+        });
+        // Nobody answers the dialogs: each is cancelled, and so is each
+        // capture, which leaves nothing behind.
+        long bad = 0;
+        measuredPhase("dialogs and captures", dialogs, [&](long i) {
+            static const int kTypes[] = {TAVDIG_FORMAT, TAVDIG_SOURCE, TAVDIG_NONE, TAVDIG_FULL};
+            int result = TavDigDialog(nullptr, kTypes[i % 4], nullptr);
+            HGLOBAL picture = TavDigCapture(nullptr);
+            if ((result != 0 && result != 1) || picture)
+                ++bad;
+            if (picture)
+                GlobalFree(picture);
+        });
+        bool ok = cardsStillWork(cards) && failures == 0 && succeeded == operations && bad == 0;
+        printf("stress: %ld cycles, %ld calls, %ld failed; %ld dialogs and captures, %ld bad\n",
+               cycles, operations.load(), operations.load() - succeeded.load(), dialogs, bad);
         return ok ? 0 : 1;
     }
 
