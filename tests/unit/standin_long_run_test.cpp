@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 
 #include "platform/posix/control.h"
 #include "platform/posix/recent_records.h"
+#include "platform/posix/window_model.h"
 #include "support/harness.h"
 
 namespace {
@@ -112,6 +114,34 @@ TEST_F(StandInLongRunTest, PaintGoesToLiveInvalidWindowsOfTheThreadOldestFirst)
     EXPECT_EQ(nextPaint(), newer);
     ValidateRect(newer, nullptr);
     EXPECT_EQ(nextPaint(), nullptr);
+}
+
+// Windows made and destroyed without end reuse the handle table: the table
+// stays the size of the windows alive plus those held free, and a handle
+// kept past its window names nothing, nor does any handle made earlier.
+TEST_F(StandInLongRunTest, HandlesOfDestroyedWindowsNameNothingWhileTheTableStaysSmall)
+{
+    standin::restartWindowHandles();
+    HWND kept = standin::createWindow({});
+    std::set<HWND> made;
+    for (int i = 0; i < 40000; ++i) {
+        HWND window = standin::createWindow({});
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(made.insert(window).second) << "a handle given twice at window " << i;
+        ASSERT_TRUE(IsWindow(window));
+        // The same slot's handle of the generation before names nothing.
+        auto value = reinterpret_cast<uintptr_t>(window);
+        const uintptr_t generation = 4 * uintptr_t(standin::kSlotCount);
+        if (value >= standin::kFirstWindow + generation) {
+            ASSERT_FALSE(IsWindow(reinterpret_cast<HWND>(value - generation)));
+        }
+        DestroyWindow(window);
+        ASSERT_FALSE(IsWindow(window));
+    }
+    EXPECT_TRUE(IsWindow(kept));
+    EXPECT_EQ(standin::windowCount(), 1);
+    std::lock_guard<std::recursive_mutex> hold(standin::windowModel().lock);
+    EXPECT_EQ(standin::windowModel().slots.size(), 2 + standin::kSlotsHeldFree);
 }
 
 } // namespace

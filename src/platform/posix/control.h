@@ -134,8 +134,9 @@ struct WindowSpec {
 HWND createWindow(const WindowSpec& wanted);
 // Every window gone, without messages.
 void destroyAllWindows();
-// The same, and handles start over from the first: for programs that make
-// millions of windows, where a handle is never kept past this call.
+// The same, and handles start over from the first generation of the first
+// slot: for programs that compare handles from one run to the next, where a
+// handle is never kept past this call.
 void restartWindowHandles();
 int windowCount();
 

@@ -36,7 +36,7 @@ void setInvalid(WindowRecord& record, bool invalid)
 {
     record.invalid = invalid;
     if (invalid)
-        windowModel().invalid.insert(record.handle);
+        windowModel().invalid.emplace(record.serial, record.handle);
     else
         record.erase = false;
 }
@@ -45,10 +45,10 @@ void setInvalid(WindowRecord& record, bool invalid)
 HWND invalidWindow(DWORD thread, HWND filter)
 {
     std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
-    std::set<HWND>& invalid = windowModel().invalid;
+    std::map<uint64_t, HWND>& invalid = windowModel().invalid;
     for (auto at = invalid.begin(); at != invalid.end();) {
-        const WindowRecord* window = findWindow(*at);
-        if (!window || !window->invalid) {
+        const WindowRecord* window = findWindow(at->second);
+        if (!window || window->serial != at->first || !window->invalid) {
             at = invalid.erase(at); // destroyed or painted since
             continue;
         }

@@ -158,6 +158,10 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         record.owner = parent;
     }
     HWND window = standin::addWindow(std::move(record));
+    if (!window) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     CREATESTRUCTA create = {parameter, instance, menu, parent, height, width, y, x,
                             static_cast<LONG>(style), windowName, className, exStyle};
     LPARAM createParam = reinterpret_cast<LPARAM>(&create);

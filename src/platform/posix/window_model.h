@@ -3,9 +3,10 @@
 // painting. Window procedures are never called with the lock held.
 #pragma once
 
+#include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -44,20 +45,31 @@ struct WindowRecord {
     bool invalid = false;
     bool erase = false;
     ControlState control;
+    uint64_t serial = 0; // the order in which windows were made
 };
 
-// Handles are kFirstWindow + 4 x slot and are never used twice, so a lookup
-// is one index.
+// Handles are kFirstWindow + 4 x (slot + generation x kSlotCount), so a
+// lookup is one index and a comparison. The slot of a destroyed window is
+// used again once kSlotsHeldFree others are free (those freed longest ago
+// first), with the next of kGenerations generations: a handle kept past its
+// window names no window for at least kSlotsHeldFree x kGenerations windows
+// made, and the table does not grow with every window ever made.
 constexpr uintptr_t kFirstWindow = 0x10010;
+constexpr uint32_t kSlotCount = 1u << 20; // windows alive at once, at most
+constexpr uint32_t kGenerations = 256;
+constexpr size_t kSlotsHeldFree = 1024;
 
 struct WindowModel {
     std::recursive_mutex lock;
-    std::vector<std::unique_ptr<WindowRecord>> slots; // null once destroyed
+    std::vector<std::unique_ptr<WindowRecord>> slots; // null while free
+    std::vector<uint8_t> generations;                 // of each slot's handle
+    std::deque<uint32_t> freeSlots;                   // freed longest ago first
     std::vector<HWND> topLevel;                       // topmost first
     size_t live = 0;
-    // The windows that wait for WM_PAINT, oldest handle first; it may still
-    // name windows destroyed since, which a lookup skips.
-    std::set<HWND> invalid;
+    uint64_t made = 0;
+    // The windows that wait for WM_PAINT by serial, oldest first; it may
+    // still name windows destroyed since, which a lookup skips.
+    std::map<uint64_t, HWND> invalid;
 };
 
 WindowModel& windowModel();
@@ -72,7 +84,9 @@ POINT screenOrigin(const WindowRecord& window);
 POINT clientOrigin(const WindowRecord& window);
 
 // A new window in the model, on top of its siblings, owned by the calling
-// thread; no message is sent.
+// thread; no message is sent. Null when kSlotCount windows are alive.
 HWND addWindow(WindowRecord record);
+// Ends the window's record and frees its slot; the caller holds the lock.
+void freeWindowSlot(HWND window);
 
 } // namespace standin

@@ -22,8 +22,21 @@ WindowRecord* findWindow(HWND window)
     auto& slots = windowModel().slots;
     if (value < kFirstWindow || (value - kFirstWindow) % 4)
         return nullptr;
-    size_t slot = (value - kFirstWindow) / 4;
-    return slot < slots.size() ? slots[slot].get() : nullptr;
+    size_t slot = (value - kFirstWindow) / 4 % kSlotCount;
+    WindowRecord* record = slot < slots.size() ? slots[slot].get() : nullptr;
+    return record && record->handle == window ? record : nullptr;
+}
+
+void freeWindowSlot(HWND window)
+{
+    WindowModel& model = windowModel();
+    if (!findWindow(window))
+        return;
+    uint32_t slot = uint32_t((reinterpret_cast<uintptr_t>(window) - kFirstWindow) / 4 % kSlotCount);
+    model.slots[slot].reset();
+    model.generations[slot] = uint8_t((model.generations[slot] + 1) % kGenerations);
+    model.freeSlots.push_back(slot);
+    --model.live;
 }
 
 RECT frameFor(DWORD style, DWORD)
@@ -68,13 +81,26 @@ HWND addWindow(WindowRecord record)
 {
     WindowModel& model = windowModel();
     std::lock_guard<std::recursive_mutex> hold(model.lock);
-    record.handle = reinterpret_cast<HWND>(kFirstWindow + 4 * model.slots.size());
+    uint32_t slot;
+    if (model.freeSlots.size() > kSlotsHeldFree) {
+        slot = model.freeSlots.front();
+        model.freeSlots.pop_front();
+    } else if (model.slots.size() < kSlotCount) {
+        slot = uint32_t(model.slots.size());
+        model.slots.emplace_back();
+        model.generations.push_back(0);
+    } else {
+        return nullptr;
+    }
+    record.handle = reinterpret_cast<HWND>(
+        kFirstWindow + 4 * (uintptr_t(slot) + uintptr_t(model.generations[slot]) * kSlotCount));
+    record.serial = model.made++;
     record.thread = GetCurrentThreadId();
     record.frame = frameFor(record.style, record.exStyle);
     HWND handle = record.handle;
-    model.slots.push_back(std::make_unique<WindowRecord>(std::move(record)));
+    model.slots[slot] = std::make_unique<WindowRecord>(std::move(record));
     ++model.live;
-    WindowRecord& added = *model.slots.back();
+    WindowRecord& added = *model.slots[slot];
     auto& list = siblingsOf(added);
     list.insert(list.begin(), handle);
     return handle;
@@ -100,8 +126,8 @@ void destroyAllWindows()
     WindowModel& model = windowModel();
     std::lock_guard<std::recursive_mutex> hold(model.lock);
     for (auto& slot : model.slots)
-        slot.reset();
-    model.live = 0;
+        if (slot)
+            freeWindowSlot(slot->handle);
     model.topLevel.clear();
     model.invalid.clear();
 }
@@ -112,6 +138,8 @@ void restartWindowHandles()
     std::lock_guard<std::recursive_mutex> hold(model.lock);
     model.slots.clear();
     model.slots.shrink_to_fit();
+    model.generations.clear();
+    model.freeSlots.clear();
     model.live = 0;
     model.topLevel.clear();
     model.invalid.clear();
@@ -166,9 +194,7 @@ BOOL WINAPI DestroyWindow(HWND window)
     if (WindowRecord* record = findWindow(window)) {
         auto& list = standin::siblingsOf(*record);
         list.erase(std::remove(list.begin(), list.end(), window), list.end());
-        windowModel().slots[(reinterpret_cast<uintptr_t>(window) - standin::kFirstWindow) / 4]
-            .reset();
-        --windowModel().live;
+        standin::freeWindowSlot(window);
     }
     return TRUE;
 }
