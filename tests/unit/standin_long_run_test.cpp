@@ -1,5 +1,6 @@
-// The stand-in over a long run: what it records of calls stays bounded, and
-// paint messages go to the right windows however many have come and gone.
+// The stand-in and the virtual card over a long run: what they record of
+// calls stays bounded, paint messages go to the right windows however many
+// have come and gone, and the window table does not grow with every window.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include "platform/posix/recent_records.h"
 #include "platform/posix/window_model.h"
 #include "support/harness.h"
+#include "device_files.h"
 
 namespace {
 
@@ -46,12 +48,24 @@ TEST_F(StandInLongRunTest, RecordsKeepTheMostRecentOnly)
                  numbers.push_back(int(redraw.flags >> 16));
              return numbers;
          }},
+        {"the virtual card's device opens",
+         [](int n) {
+             uint32_t error = 0;
+             sim::openDevice(std::to_string(n).c_str(), 0, 0, 0, 0, &error);
+         },
+         [] {
+             std::vector<int> numbers;
+             for (const auto& open : sim::deviceOpens())
+                 numbers.push_back(std::stoi(open.name));
+             return numbers;
+         }},
     };
     const int most = int(standin::kRecentRecords);
     for (const RecordKind& kind : kinds) {
         SCOPED_TRACE(kind.name);
         standin::clearMessageBoxes();
         standin::clearRedraws();
+        sim::closeAllDevices();
         for (int n = 0; n < most; ++n)
             kind.make(n);
         std::vector<int> kept = kind.kept();
