@@ -748,6 +748,11 @@ int main(int argc, char** argv)
         rounds.changed.notify_all();
         rounds.changed.wait(hold, [&] { return rounds.running == 0; });
         done += share;
+        // A long run says how far it has come, every tenth of the way.
+        if (calls >= 1000000 && round % 3 == 2) {
+            printf("api_fuzzer: %ld calls, %ld faults so far\n", callsMade.load(), faults.load());
+            fflush(stdout);
+        }
     }
     {
         std::lock_guard<std::mutex> hold(rounds.lock);
