@@ -190,6 +190,8 @@ size_t heapWithoutRecords()
 template <class Step>
 void measuredPhase(const char* what, long count, Step step)
 {
+    if (count <= 0)
+        return;
     size_t half = 0;
     for (long i = 0; i < count; ++i) {
         if (i == count / 2)
