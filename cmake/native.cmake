@@ -1,4 +1,4 @@
-# Linux i386: the library over the stand-in and the virtual card.
+# Linux (i386, or x86-64 as a test vehicle): the library over the stand-in and the virtual card.
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 find_package(Threads REQUIRED)
 

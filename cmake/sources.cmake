@@ -75,6 +75,7 @@ set(SAA7146_SIM_SOURCES
   sim/device_files.cpp
   sim/frames.cpp
   sim/i2c_bus.cpp
+  sim/low_memory.cpp
   sim/registers.cpp
   sim/virtual_card.cpp
 )

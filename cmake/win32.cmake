@@ -1,5 +1,6 @@
-# Windows i686 with mingw-w64: SAA7146.dll, its import library, and the
-# Windows test programs (run under Wine against the virtual card).
+# Windows with mingw-w64: SAA7146.dll, its import library, and the Windows
+# test programs (run under Wine against the virtual card). i686 is the
+# product; x86-64 builds the same for 64-bit Wine, as a test vehicle.
 
 # Nothing but the system DLLs beside the library: the C++ runtime, libgcc
 # and winpthreads are linked in.
@@ -13,7 +14,8 @@ target_compile_definitions(saa7146_objects PRIVATE SAA7146_BUILDING_LIBRARY)
 
 # The module definition file: every export under its plain name, as an
 # alias of its decorated stdcall symbol; and a decorated twin from which the
-# import library for stdcall callers is made.
+# import library for stdcall callers is made. x86-64 has one calling
+# convention and no decoration: both files list the plain names.
 set(SAA7146_DEF ${CMAKE_BINARY_DIR}/SAA7146.def)
 set(SAA7146_DECORATED_DEF ${CMAKE_BINARY_DIR}/SAA7146-decorated.def)
 set(def_text "LIBRARY SAA7146.dll\nEXPORTS\n")
@@ -23,7 +25,7 @@ foreach(line IN LISTS SAA7146_EXPORT_LINES)
   set(name ${CMAKE_MATCH_1})
   set(bytes ${CMAKE_MATCH_2})
   set(kind "${CMAKE_MATCH_3}")
-  if(kind STREQUAL "cdecl")
+  if(kind STREQUAL "cdecl" OR (SAA7146_WIDE AND NOT name MATCHES "^[?]"))
     string(APPEND def_text "  ${name}\n")
     string(APPEND decorated_text "  ${name}\n")
   elseif(kind)
@@ -45,7 +47,7 @@ set_target_properties(saa7146_dll PROPERTIES OUTPUT_NAME SAA7146 PREFIX "" IMPOR
 target_link_options(saa7146_dll PRIVATE ${SAA7146_STATIC_RUNTIME})
 
 # The import library for stdcall callers: _DCardInit@4 imports DCardInit.
-find_program(MINGW_DLLTOOL NAMES i686-w64-mingw32-dlltool dlltool REQUIRED)
+find_program(MINGW_DLLTOOL NAMES ${SAA7146_MINGW_TRIPLE}-dlltool REQUIRED)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/libSAA7146.a
   COMMAND ${MINGW_DLLTOOL} -k -d ${SAA7146_DECORATED_DEF} -D SAA7146.dll

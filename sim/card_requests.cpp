@@ -26,9 +26,10 @@ uint32_t VirtualCard::handle(driver::Header& request, bool legacyFamily)
         if (!memory)
             return kStatusBadRequest;
         map.mapInfo0 = state_->settings.mapInfo0;
-        map.frameMemory = state_->settings.mapFrameMemory
-                              ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(memory))
-                              : 0;
+        // The reply names the mapping in 32 bits, so it lies below 4 GB.
+        if (!driver::addressFits(memory))
+            return kStatusBadRequest;
+        map.frameMemory = state_->settings.mapFrameMemory ? driver::addressWord(memory) : 0;
         map.frameMemorySize = state_->settings.frameMemorySize;
         map.mapInfo3 = state_->settings.mapInfo3;
         mapped_ = true;
@@ -191,7 +192,7 @@ uint32_t VirtualCard::maskRequest(const driver::MaskRequest& request, bool legac
     if (legacyFamily) {
         // The driver reads no more than the largest mask (769 x 576 pixels).
         if (request.size <= kLargestMaskBytes)
-            source = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(request.bits));
+            source = driver::wordAddress<const uint8_t>(request.bits);
     } else {
         uint8_t* memory = frameMemoryLocked();
         if (memory && uint64_t(state_->settings.maskOffset) + request.size <= state_->settings.frameMemorySize)
@@ -219,7 +220,7 @@ uint32_t VirtualCard::digit(driver::DigitRequest& request, bool legacyFamily)
     FrameFormat format{request.width, request.height, request.bitsPerPixel, request.rgb != 0};
     uint32_t shownCamera = camera > 0 ? uint32_t(camera - 1) : 0;
     if (legacyFamily) {
-        auto* buffer = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(request.buffer));
+        auto* buffer = driver::wordAddress<uint8_t>(request.buffer);
         if (buffer && frameSize(format) == request.frameBytes)
             renderPattern(format, shownCamera, frame, buffer);
         return driver::kStatusOk;

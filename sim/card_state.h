@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
 #include <type_traits>
 
 #include "i2c_bus.h"
@@ -38,6 +39,20 @@ struct CardSettings {
     bool translateAddresses = true;   // false: the translation leaves parameter 4 alone
     uint32_t physicalOffset = 0x40000000; // a translated address is the user address plus this
 };
+
+// Field by field: the padding between fields is nobody's, and differs from
+// one process to the next.
+inline bool operator==(const CardSettings& a, const CardSettings& b)
+{
+    auto fields = [](const CardSettings& s) {
+        return std::tie(s.decoderType, s.cardInfo0, s.cardInfo1, s.frameMemorySize, s.mapInfo0,
+                        s.mapInfo3, s.boardId, s.boardType, s.captureOffset, s.maskOffset,
+                        s.outputOffset, s.extraInfo, s.expanderAddress, s.expanderInputs,
+                        s.renderFrames, s.digitDelayMs, s.slowCode, s.slowMs, s.logRequests,
+                        s.mapFrameMemory, s.translateAddresses, s.physicalOffset);
+    };
+    return fields(a) == fields(b);
+}
 
 // Driver parameters by (camera word, parameter), in a table of fixed size as
 // a driver keeps them.

@@ -1,5 +1,7 @@
 #include "shared_cards.h"
 
+#include "low_memory.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -135,11 +137,6 @@ bool prepareDirectory(const std::string& directory, std::string& reason)
     return true;
 }
 
-bool sameSettings(const CardSettings& a, const CardSettings& b)
-{
-    return memcmp(&a, &b, sizeof(a)) == 0;
-}
-
 } // namespace
 
 std::string SharedCards::defaultDirectory()
@@ -206,7 +203,7 @@ SharedCards* SharedCards::open(const std::string& directory, const CardSettings&
     cards->directory_ = directory;
     cards->set_ = set;
     cards->lockSet();
-    if (set->count != count || !sameSettings(set->poweredWith, settings))
+    if (set->count != count || !(set->poweredWith == settings))
         cards->powerOnLocked(settings, count);
     cards->unlockSet();
     return cards;
@@ -305,14 +302,13 @@ uint8_t* SharedCards::frameMemory(int card, uint32_t size)
     struct stat status;
     bool ok = fstat(file, &status) == 0 &&
               (status.st_size >= off_t(size) || ftruncate(file, size) == 0);
-    void* memory = ok ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0)
-                      : MAP_FAILED;
+    uint8_t* memory = ok ? mapSharedLow(file, size) : nullptr;
     close(file);
-    if (memory == MAP_FAILED)
+    if (!memory)
         return nullptr;
     // A smaller mapping stays where it is: the library may still hold its
     // address, as it holds a driver's mapping until the card is closed.
-    mapping.memory = static_cast<uint8_t*>(memory);
+    mapping.memory = memory;
     mapping.size = size;
     return mapping.memory;
 }

@@ -66,9 +66,9 @@ void VirtualCard::configure(const CardSettings& settings)
         if (uint8_t* memory = frameMemoryLocked())
             memset(memory, 0, settings.frameMemorySize);
     } else if (allocatedSize_ != settings.frameMemorySize) {
-        frameMemory_.reset();
+        frameMemory_ = LowMemory();
         allocatedSize_ = 0;
-    } else if (frameMemory_) {
+    } else if (frameMemory_.get()) {
         memset(frameMemory_.get(), 0, allocatedSize_);
     }
 }
@@ -122,9 +122,9 @@ uint8_t* VirtualCard::frameMemoryLocked()
 {
     if (shared_)
         return shared_->frameMemory(index_, state_->settings.frameMemorySize);
-    if (!frameMemory_ && state_->settings.frameMemorySize > 0) {
-        frameMemory_.reset(new uint8_t[state_->settings.frameMemorySize]());
-        allocatedSize_ = state_->settings.frameMemorySize;
+    if (!frameMemory_.get() && state_->settings.frameMemorySize > 0) {
+        frameMemory_ = LowMemory(state_->settings.frameMemorySize);
+        allocatedSize_ = frameMemory_.get() ? state_->settings.frameMemorySize : 0;
     }
     return frameMemory_.get();
 }
@@ -353,7 +353,9 @@ bool VirtualCard::translate(void* in, uint32_t inSize, void* out, uint32_t outSi
         *bytesReturned = hit.kind == Fault::ShortCount && hit.shortBy < 4 ? 4 - hit.shortBy : 4;
         return true;
     }
-    auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out));
+    // The physical page of a user address: the card's memory map is flat,
+    // by the user address's low 32 bits.
+    auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out) & UINT32_MAX);
     translations_.push_back(address);
     if (translations_.size() > 64)
         translations_.erase(translations_.begin());

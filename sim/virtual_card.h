@@ -14,6 +14,7 @@
 
 #include "card/driver_request.h"
 #include "card_state.h"
+#include "low_memory.h"
 #include "shared_cards.h"
 
 namespace sim {
@@ -172,7 +173,7 @@ private:
     int index_ = 0;
     std::vector<Fault> faults_;
     std::vector<LoggedRequest> log_;
-    std::unique_ptr<uint8_t[]> frameMemory_;
+    LowMemory frameMemory_;
     uint32_t allocatedSize_ = 0;
     bool mapped_ = false;
     std::vector<OutputSeen> outputs_;

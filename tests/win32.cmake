@@ -9,7 +9,7 @@ target_compile_options(gtest PRIVATE -Wno-error)
 target_compile_options(gtest_main PRIVATE -Wno-error)
 
 # The export and import tables, read without running anything.
-find_program(MINGW_OBJDUMP NAMES i686-w64-mingw32-objdump objdump REQUIRED)
+find_program(MINGW_OBJDUMP NAMES ${SAA7146_MINGW_TRIPLE}-objdump REQUIRED)
 add_test(NAME dll_exports
          COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${MINGW_OBJDUMP} -DLIBRARY=$<TARGET_FILE:saa7146_dll>
                  -DEXPORTS=${CMAKE_SOURCE_DIR}/src/api/exports.txt

@@ -28,6 +28,14 @@
  *
  * Usable from C and C++, with MSVC or mingw on 32-bit Windows, and with gcc
  * on 32-bit x86 Linux. All functions use the standard calling convention.
+ *
+ * The product is 32-bit. The same interface also builds for 64-bit x86
+ * (Windows and Linux), as a vehicle for tests on machines that run no 32-bit
+ * code. There the records that hold pointers (DCardRegInfo, DCardFunctions)
+ * keep their fields, in the same order and of the same types, at natural
+ * alignment: their sizes and offsets are those pinned at the end of this
+ * file for 64 bits, not the 32-bit ones. Records without pointers are the
+ * same in both widths.
  * Define SAA7146_STATIC when linking the library's objects directly rather
  * than through SAA7146.dll.
  */
@@ -82,8 +90,13 @@ extern "C" {
 
 /* Every record of this interface is laid out on 4-byte boundaries, so that a
  * double inside a record sits where a 32-bit compiler with 4-byte packing
- * puts it, whatever the compiler's default. */
+ * puts it, whatever the compiler's default. A 64-bit build aligns its
+ * pointers naturally. */
+#if UINTPTR_MAX == 0xFFFFFFFFu
 #pragma pack(push, 4)
+#else
+#pragma pack(push, 8)
+#endif
 
 /** Colour types of a frame. */
 enum {
@@ -951,25 +964,41 @@ DCARD_API int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int 
 #endif
 
 /* The layouts are part of the interface: a change here breaks callers. */
-DCARD_STATIC_ASSERT(sizeof(void*) == 4, "the card interface is 32-bit");
 DCARD_STATIC_ASSERT(sizeof(DCardParam) == 22, "DCardParam is 22 bytes");
 DCARD_STATIC_ASSERT(offsetof(DCardParam, version) == 16, "DCardParam.version at 16");
 DCARD_STATIC_ASSERT(offsetof(DCardParam, mapInfo3) == 18, "DCardParam.mapInfo3 at 18");
 DCARD_STATIC_ASSERT(sizeof(DCardFrameMode) == 28, "DCardFrameMode is 28 bytes");
 DCARD_STATIC_ASSERT(offsetof(DCardFrameMode, frameBytes) == 24, "frameBytes at 24");
+DCARD_STATIC_ASSERT(sizeof(DCardMemoryConfig) == 24, "DCardMemoryConfig is 24 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardMemoryConfig, boardType) == 16, "boardType at 16");
+DCARD_STATIC_ASSERT(sizeof(DCardCameraRecord) == 40, "DCardCameraRecord is 40 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardCameraRecord, name) == 8, "camera name at 8");
+#if UINTPTR_MAX == 0xFFFFFFFFu
+/* The product: 32-bit x86. */
+DCARD_STATIC_ASSERT(sizeof(void*) == 4, "the 32-bit card interface");
 DCARD_STATIC_ASSERT(sizeof(DCardRegInfo) == 56, "DCardRegInfo is 56 bytes");
 DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, regNum) == 12, "regNum at 12");
 DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, unit) == 40, "unit at 40");
 DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, scale) == 44, "scale at 44");
 DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, isBoolean) == 52, "isBoolean at 52");
-DCARD_STATIC_ASSERT(sizeof(DCardMemoryConfig) == 24, "DCardMemoryConfig is 24 bytes");
-DCARD_STATIC_ASSERT(offsetof(DCardMemoryConfig, boardType) == 16, "boardType at 16");
-DCARD_STATIC_ASSERT(sizeof(DCardCameraRecord) == 40, "DCardCameraRecord is 40 bytes");
-DCARD_STATIC_ASSERT(offsetof(DCardCameraRecord, name) == 8, "camera name at 8");
 DCARD_STATIC_ASSERT(sizeof(DCardFunctions) == 128, "DCardFunctions is 128 bytes");
 DCARD_STATIC_ASSERT(offsetof(DCardFunctions, DCardGetCameraRecord) == 100,
                     "DCardGetCameraRecord entry at 100");
 DCARD_STATIC_ASSERT(offsetof(DCardFunctions, DCardWindowsMaskEx) == 124,
                     "DCardWindowsMaskEx entry at 124");
+#else
+/* The 64-bit test vehicle: the same fields, pointers naturally aligned. */
+DCARD_STATIC_ASSERT(sizeof(void*) == 8, "the 64-bit card interface");
+DCARD_STATIC_ASSERT(sizeof(DCardRegInfo) == 80, "DCardRegInfo is 80 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, regNum) == 24, "regNum at 24");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, unit) == 56, "unit at 56");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, scale) == 64, "scale at 64");
+DCARD_STATIC_ASSERT(offsetof(DCardRegInfo, isBoolean) == 72, "isBoolean at 72");
+DCARD_STATIC_ASSERT(sizeof(DCardFunctions) == 256, "DCardFunctions is 256 bytes");
+DCARD_STATIC_ASSERT(offsetof(DCardFunctions, DCardGetCameraRecord) == 200,
+                    "DCardGetCameraRecord entry at 200");
+DCARD_STATIC_ASSERT(offsetof(DCardFunctions, DCardWindowsMaskEx) == 248,
+                    "DCardWindowsMaskEx entry at 248");
+#endif
 
 #endif

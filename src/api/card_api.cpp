@@ -74,7 +74,7 @@ int DCARD_CALL DCardGetParamEx(int handle, DCardParam* record)
         DCardParam built;
         built.size = sizeof(DCardParam);
         built.mapInfo0 = mapping.mapInfo0;
-        built.frameMemory = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mapping.frameMemory));
+        built.frameMemory = driver::addressWord(mapping.frameMemory);
         built.frameMemorySize = mapping.frameMemorySize;
         built.version = 0x0101;
         built.mapInfo3 = mapping.mapInfo3;

@@ -13,9 +13,13 @@ constexpr char kTestModeCaption[] = "SAA7146.DLL";
 constexpr char kTestModeText[] =
     "Test mode SAA7146.DLL\nYou may set this feature in SAA7146.INI/[Settings]/Debug=1|0";
 
-// The newer driver family runs on Windows NT, which sets OS=Windows_NT.
+// The newer driver family runs on Windows NT, which sets OS=Windows_NT. The
+// older family exists on 32-bit systems only: a 64-bit build always takes
+// the newer one.
 bool environmentIsNt()
 {
+    if (sizeof(void*) > 4)
+        return true;
     char value[32] = {};
     DWORD length = GetEnvironmentVariableA("OS", value, sizeof(value));
     return length > 0 && length < sizeof(value) && strcmp(value, "Windows_NT") == 0;
@@ -153,7 +157,7 @@ FrameMapping DigitCard::mapping() const
 {
     std::lock_guard<std::mutex> hold(mapLock_);
     return {memoryMapRequest.mapInfo0,
-            reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(memoryMapRequest.frameMemory)),
+            driver::wordAddress<uint8_t>(memoryMapRequest.frameMemory),
             memoryMapRequest.frameMemorySize, memoryMapRequest.mapInfo3};
 }
 

@@ -120,7 +120,7 @@ int DigitCard::runDigit(const DigitJob& job, uint32_t* bytesOut)
     request.width = job.width;
     request.height = job.flip ? -job.height : job.height;
     request.rgb = job.rgb ? 1 : 0;
-    request.buffer = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(job.buffer));
+    request.buffer = driver::addressWord(job.buffer);
     request.frameBytes = job.frameBytes;
     if (test)
         SleepEx(kTestModeFrameTime, FALSE);
@@ -131,7 +131,7 @@ int DigitCard::runDigit(const DigitJob& job, uint32_t* bytesOut)
     case Delivery::Nothing:
         return 1;
     case Delivery::TestFile:
-        readTestFrame(request);
+        readTestFrame(request, job.buffer);
         break;
     case Delivery::InBuffer:
         break;

@@ -262,6 +262,26 @@ static_assert(offsetof(DigitRequest, frameBytes) == 60, "Digit layout");
 static_assert(offsetof(MemoryConfigRequest, extraInfo) == 56, "MemoryConfig layout");
 static_assert(offsetof(CameraRecordRequest, record) == 40, "CameraRecord layout");
 
+// Addresses in the 32-bit words of a request. The product is 32-bit, where
+// every address fits. A 64-bit build (a test vehicle) opens only the newer
+// driver family, which takes frames, masks and output data through the frame
+// memory and reads no address word: there a word whose address does not fit
+// is sent as 0, never as the address cut short. Where a 32-bit address is
+// read (the older family, the maker's helper), a caller that gets false from
+// addressFits refuses.
+inline bool addressFits(const void* address)
+{
+    return reinterpret_cast<uintptr_t>(address) <= UINT32_MAX;
+}
+inline uint32_t addressWord(const void* address)
+{
+    return addressFits(address) ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(address)) : 0;
+}
+template <class T> T* wordAddress(uint32_t word)
+{
+    return reinterpret_cast<T*>(static_cast<uintptr_t>(word));
+}
+
 // Zeroes the header, then sets status 2 and the code and size from the table.
 void initHeader(Header& header, Code code);
 

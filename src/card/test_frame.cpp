@@ -80,12 +80,11 @@ bool testFrameName(const CameraSource& camera, const driver::DigitRequest& reque
     return used >= 0 && static_cast<size_t>(used) < size - length;
 }
 
-void readTestFrame(const driver::DigitRequest& request)
+void readTestFrame(const driver::DigitRequest& request, uint8_t* buffer)
 {
     int n = request.camera - 1;
     if (n < 0 || n > 9)
         return;
-    auto* buffer = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(request.buffer));
     TestSources& sources = testSources();
     std::lock_guard<std::mutex> hold(sources.lock);
     CameraSource& camera = sources.cameras[n];

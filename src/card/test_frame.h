@@ -19,8 +19,8 @@ bool stemFormatIsSafe(const char* format);
 bool testFrameName(const CameraSource& camera, const driver::DigitRequest& request, char* name,
                    size_t size);
 
-// Reads the current frame of the request's camera into its buffer, at most
-// its frame bytes. A missing file (or one whose name cannot be made) falls
+// Reads the current frame of the request's camera into buffer (the caller's,
+// null for none), at most the request's frame bytes. A missing file (or one whose name cannot be made) falls
 // back to the camera's first frame number; either way the number advances.
 // Cameras outside 0..9 read nothing and change nothing.
-void readTestFrame(const driver::DigitRequest& request);
+void readTestFrame(const driver::DigitRequest& request, uint8_t* buffer);

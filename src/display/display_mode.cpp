@@ -163,8 +163,10 @@ void displaySetup(int handle)
         if (SUCCEEDED(surface->GetSurfaceDesc(&desc)) &&
             SUCCEEDED(surface->Lock(nullptr, &desc, 0, nullptr))) {
             // Translated while locked: the surface may not move meanwhile.
-            physical =
-                HelperVirt2Phys(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(desc.lpSurface)));
+            // The helper takes a 32-bit address: one that does not fit is
+            // not translated (a 64-bit build only).
+            if (driver::addressFits(desc.lpSurface))
+                physical = HelperVirt2Phys(driver::addressWord(desc.lpSurface));
             surface->Unlock(desc.lpSurface);
         }
         surface->Release();

@@ -133,7 +133,7 @@ int DigitCard::sendMask(int maskSwitch, int width, int height, const void* bits,
     if (maskSwitch != 0) {
         request.width = width;
         request.height = height;
-        request.bits = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bits));
+        request.bits = driver::addressWord(bits);
         request.size = size;
         // The newer family reads the mask from the frame memory; the older
         // one from the address in the request.

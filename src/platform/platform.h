@@ -15,4 +15,3 @@
 
 #include "platform/device_file.h"
 
-static_assert(sizeof(void*) == 4, "the driver protocol carries 32-bit addresses");

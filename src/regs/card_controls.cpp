@@ -115,7 +115,7 @@ int DigitCard::output(int mode, int param1, int param2, int param3, const void* 
         request.param1 = param1;
         request.param2 = param2;
         request.param3 = param3;
-        request.data = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(data));
+        request.data = driver::addressWord(data);
         request.length = length;
         if (data && !legacyDriver) {
             // The driver takes the data from the frame memory: it has to be

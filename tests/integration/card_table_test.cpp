@@ -132,32 +132,35 @@ TEST_F(CardTableTest, ParameterRecordHonoursTheSizeWord)
 
 TEST_F(CardTableTest, FunctionTableHonoursTheSizeWord)
 {
-    uint8_t raw[256];
+    // 128 bytes on 32 bits, 256 on 64: the same entries, pointers wider.
+    constexpr uint32_t whole = sizeof(DCardFunctions);
+    constexpr uint32_t first = offsetof(DCardFunctions, DCardInit);
+    uint8_t raw[whole + 80];
     memset(raw, 0xEE, sizeof(raw));
-    uint32_t size = 200;
+    uint32_t size = whole + 72;
     memcpy(raw, &size, 4);
     ASSERT_EQ(DCardGetFunctions(reinterpret_cast<DCardFunctions*>(raw)), 1);
     memcpy(&size, raw, 4);
-    EXPECT_EQ(size, 200u);
+    EXPECT_EQ(size, whole + 72);
     DCardFunctions table;
     memcpy(&table, raw, sizeof(table));
     EXPECT_EQ(table.DCardInit, &DCardInit);
     EXPECT_EQ(table.DCardExit, &DCardExit);
     EXPECT_EQ(table.DCardGetDecoderType, &DCardGetDecoderType);
     EXPECT_EQ(table.DCardGetParamEx, &DCardGetParamEx);
-    for (int i = 128; i < 200; ++i)
+    for (uint32_t i = whole; i < whole + 72; ++i)
         EXPECT_EQ(raw[i], 0) << i;
-    EXPECT_EQ(raw[200], 0xEE);
+    EXPECT_EQ(raw[whole + 72], 0xEE);
 
     // A short table gets the leading entries only.
     memset(raw, 0xEE, sizeof(raw));
-    size = 8;
+    size = first + sizeof(void*);
     memcpy(raw, &size, 4);
     ASSERT_EQ(DCardGetFunctions(reinterpret_cast<DCardFunctions*>(raw)), 1);
-    void* first;
-    memcpy(&first, raw + 4, 4);
-    EXPECT_EQ(first, reinterpret_cast<void*>(&DCardInit));
-    EXPECT_EQ(raw[8], 0xEE);
+    void* entry;
+    memcpy(&entry, raw + first, sizeof(entry));
+    EXPECT_EQ(entry, reinterpret_cast<void*>(&DCardInit));
+    EXPECT_EQ(raw[size], 0xEE);
 
     // Below 4 nothing is written; an absurd size is taken as a bad size word.
     for (uint32_t bad : {3u, 0u, 0x7FFFFFFFu}) {
@@ -185,6 +188,7 @@ TEST_F(CardTableTest, NewerFamilyOpensTheNumberedDevice)
 
 TEST_F(CardTableTest, OlderFamilyServesCardZeroOnly)
 {
+    SKIP_WITHOUT_OLDER_FAMILY();
     harness::resetAll(2);
     // OS must read exactly Windows_NT for the newer family (an absent OS
     // cannot be shown here: the system itself sets it).

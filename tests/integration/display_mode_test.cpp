@@ -162,6 +162,18 @@ TEST_F(DisplayModeTest, OpeningSucceedsWithoutDirectDraw)
         EXPECT_EQ(standin::directDrawCounts().liveObjects, 0);
         EXPECT_EQ(standin::directDrawCounts().locks, standin::directDrawCounts().unlocks);
     }
+    if (sizeof(void*) > 4) {
+        // The helper takes 32-bit addresses: a surface above 4 GB is not
+        // handed to it cut short.
+        harness::resetAll();
+        harness::setTavHelper(inits, 1, 0xE0001000);
+        standin::DirectDrawSettings high;
+        high.surfaceAddress = 0x100001000ull;
+        standin::setDirectDraw(high);
+        ASSERT_EQ(DCardInit(0), 1);
+        EXPECT_TRUE(parameterFives().empty()) << "surface above 4 GB";
+        EXPECT_TRUE(harness::tavHelperCalls().empty()) << "surface above 4 GB";
+    }
     harness::resetAll();
     standin::setModuleAvailable("TavHelpr.dll", false);
     ASSERT_EQ(DCardInit(0), 1);

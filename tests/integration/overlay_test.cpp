@@ -183,6 +183,7 @@ TEST_F(OverlayTest, Virt2PhysFailures)
 
 TEST_F(OverlayTest, Virt2PhysOnTheOlderFamilyOnlyClearsParameterFour)
 {
+    SKIP_WITHOUT_OLDER_FAMILY();
     harness::setOs("Windows_95");
     open();
     uint32_t memory = 0;

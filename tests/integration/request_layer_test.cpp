@@ -137,7 +137,9 @@ TEST_F(RequestLayerTest, OlderFamilyUsesItsOwnControlCode)
     ASSERT_EQ(DCardInit(0), 1);
     auto request = driver::makeRequest<driver::CardInfoRequest>();
     EXPECT_EQ(sendRequest(request, cardTable().cards[0].device), 1);
-    EXPECT_EQ(sim::card(0).requests().back().controlCode, 0x00FC0000u);
+    EXPECT_EQ(sim::card(0).requests().back().controlCode,
+              harness::kOlderFamily ? 0x00FC0000u : 0x9C406400u)
+        << "a 64-bit build opens the newer family whatever OS says";
 }
 
 } // namespace

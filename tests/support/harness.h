@@ -25,6 +25,23 @@ void clearIni();
 // The environment variable OS as the library sees it; null removes it.
 void setOs(const char* value);
 
+// The older driver family exists on 32-bit systems only: a 64-bit build
+// opens the newer one whatever OS says.
+constexpr bool kOlderFamily = sizeof(void*) == 4;
+#define SKIP_WITHOUT_OLDER_FAMILY()                                                   \
+    do {                                                                              \
+        if (!harness::kOlderFamily)                                                   \
+            GTEST_SKIP() << "the older driver family exists on 32-bit systems only"; \
+    } while (0)
+
+// A request's word for an address: the address where it fits 32 bits (every
+// address of a 32-bit process), else 0, never the address cut short.
+#define EXPECT_ADDRESS_WORD(word, address)                                               \
+    do {                                                                                 \
+        const uintptr_t wanted_ = reinterpret_cast<uintptr_t>(address);                  \
+        EXPECT_EQ(uint64_t(word), wanted_ <= UINT32_MAX ? uint64_t(wanted_) : uint64_t(0)); \
+    } while (0)
+
 struct MessageBoxSeen {
     std::string caption;
     std::string text;

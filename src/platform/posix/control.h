@@ -86,7 +86,7 @@ struct DirectDrawSettings {
     uint32_t height = 0;
     uint32_t bitCount = 0;
     int32_t pitch = 0;
-    uint32_t surfaceAddress = 0;
+    uint64_t surfaceAddress = 0; // where Lock says the surface is; 0: a page of its own
 };
 void setDirectDraw(const DirectDrawSettings& settings);
 struct DirectDrawCounts {
@@ -99,7 +99,7 @@ struct DirectDrawCounts {
 };
 DirectDrawCounts directDrawCounts();
 // The address Lock hands out now.
-uint32_t primarySurfaceAddress();
+uint64_t primarySurfaceAddress();
 
 // The physical-memory helper's answers: TavHelperInit(i) returns initResults[i];
 // TavHelperVirt2Phys(n, address, result) succeeds for the first n at or above

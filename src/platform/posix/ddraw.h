@@ -82,11 +82,19 @@ typedef struct _DDSURFACEDESC {
     DDSCAPS ddsCaps;
 } DDSURFACEDESC;
 
+#if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(DDSURFACEDESC) == 108, "DDSURFACEDESC is 108 bytes");
 static_assert(offsetof(DDSURFACEDESC, lpSurface) == 0x24 &&
                   offsetof(DDSURFACEDESC, ddpfPixelFormat) == 0x48 &&
                   offsetof(DDSURFACEDESC, ddsCaps) == 0x68,
               "DDSURFACEDESC layout");
+#else
+static_assert(sizeof(DDSURFACEDESC) == 120, "DDSURFACEDESC is 120 bytes on 64 bits");
+static_assert(offsetof(DDSURFACEDESC, lpSurface) == 0x28 &&
+                  offsetof(DDSURFACEDESC, ddpfPixelFormat) == 0x50 &&
+                  offsetof(DDSURFACEDESC, ddsCaps) == 0x70,
+              "DDSURFACEDESC layout on 64 bits");
+#endif
 
 struct IDirectDrawSurface;
 typedef IDirectDrawSurface* LPDIRECTDRAWSURFACE;

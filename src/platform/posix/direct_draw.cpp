@@ -2,9 +2,25 @@
 // surface of the display and describes and locks it as the control API says.
 #include <cstring>
 
+#include <sys/mman.h>
+
 #include "platform/posix/display.h"
 
 namespace {
+
+// The surface's own page, low as a display's frame buffer is: in the first
+// 4 GB also for a 64-bit process, so the maker's helper can take its address.
+void* lowPage()
+{
+#if defined(MAP_32BIT)
+    const int low = sizeof(void*) > 4 ? MAP_32BIT : 0;
+#else
+    const int low = 0;
+#endif
+    void* page = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | low, -1, 0);
+    static char fallback[4096];
+    return page == MAP_FAILED ? fallback : page;
+}
 
 using standin::displayLock;
 using standin::displayState;
@@ -126,9 +142,9 @@ public:
         standin::DisplayState& state = displayState();
         if (state.directDraw.surfaceAddress)
             return reinterpret_cast<void*>(static_cast<uintptr_t>(state.directDraw.surfaceAddress));
-        if (state.frameBuffer.empty())
-            state.frameBuffer.resize(4096);
-        return state.frameBuffer.data();
+        if (!state.frameBuffer)
+            state.frameBuffer = lowPage();
+        return state.frameBuffer;
     }
 
 private:
@@ -223,10 +239,10 @@ FARPROC directDrawExport(const char* name)
     return nullptr;
 }
 
-uint32_t primarySurfaceAddress()
+uint64_t primarySurfaceAddress()
 {
     std::lock_guard<std::mutex> hold(displayLock());
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Surface::surfaceAddress()));
+    return reinterpret_cast<uintptr_t>(Surface::surfaceAddress());
 }
 
 } // namespace standin

@@ -20,7 +20,7 @@ struct DisplayState {
     DirectDrawCounts counts;
     TavHelperSettings helper;
     std::vector<HelperCall> helperCalls;
-    std::vector<uint8_t> frameBuffer; // what Lock hands out unless an address is set
+    void* frameBuffer = nullptr; // what Lock hands out unless an address is set
 };
 // The caller holds displayLock().
 DisplayState& displayState();

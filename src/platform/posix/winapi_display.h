@@ -2,8 +2,8 @@
 // the overlay needs of kernel32 and user32 besides the rest of winapi.h.
 #pragma once
 
-typedef long HRESULT;
-typedef unsigned long ULONG;
+typedef int32_t HRESULT; // 32 bits, as on Windows in both widths
+typedef uint32_t ULONG;
 typedef int(WINAPI* FARPROC)();
 
 typedef struct _GUID {
