@@ -23,8 +23,13 @@ set_tests_properties(dll_resources PROPERTIES LABELS static)
 
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};WINEDEBUG=-all")
+if(SAA7146_WIDE)
+  set(WINE_ARCH win64)
+else()
+  set(WINE_ARCH win32)
+endif()
 add_test(NAME wine_prefix
-         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/win32/prepare-wineprefix.sh ${WINE_PREFIX})
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/win32/prepare-wineprefix.sh ${WINE_PREFIX} ${WINE_ARCH})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 
 # A stand-in for the card maker's TavHelpr.dll whose answers the tests set;
@@ -61,7 +66,11 @@ foreach(line IN LISTS SAA7146_EXPORT_LINES)
 endforeach()
 file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/expected_exports.h
      CONTENT "// Generated from src/api/exports.txt.\n${expected_exports}")
-add_executable(dll_abi_test win32/dll_abi_test.cpp win32/stack_check.S win32/layout_c.c)
+add_executable(dll_abi_test win32/dll_abi_test.cpp win32/layout_c.c)
+if(NOT SAA7146_WIDE)
+  # The stack balance of the 32-bit conventions; x86-64 has one convention.
+  target_sources(dll_abi_test PRIVATE win32/stack_check.S)
+endif()
 target_include_directories(dll_abi_test PRIVATE ${CMAKE_SOURCE_DIR}/include
                            ${CMAKE_CURRENT_BINARY_DIR})
 target_link_libraries(dll_abi_test PRIVATE gtest)

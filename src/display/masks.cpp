@@ -105,8 +105,7 @@ void BuildCoverList(uint8_t* bits, HWND window, const RECT& target, bool fill, C
     for (int depth = 0; depth < kMaxAncestors; ++depth) {
         if (!(static_cast<DWORD>(GetWindowLongA(top, GWL_STYLE)) & WS_CHILD))
             break;
-        HWND parent = reinterpret_cast<HWND>(
-            static_cast<uintptr_t>(static_cast<DWORD>(GetWindowLongA(top, GWL_HWNDPARENT))));
+        HWND parent = reinterpret_cast<HWND>(GetWindowLongPtrA(top, GWLP_HWNDPARENT));
         if (!parent)
             break;
         top = parent;

@@ -13,7 +13,9 @@
 #include <saa7146/dcard.h>
 #include <saa7146/tavdig.h>
 
+#if defined(__i386__)
 extern "C" int stackCheckedCall(const void* function, const unsigned* words, int count);
+#endif
 extern "C" void layoutSeenFromC(unsigned* out);
 
 namespace {
@@ -45,14 +47,21 @@ template <class R, class... A> constexpr int arity(R(DCARD_CALL*)(A...))
 // How far the stack pointer moved across one call through a typed pointer:
 // 0 when the pointer's convention and argument list match the function's.
 // (This file is built with a frame pointer and without deferred pops, so
-// the compiler's own stack adjustments are finished at each end.)
+// the compiler's own stack adjustments are finished at each end.) x86-64
+// has one convention, in which the caller owns the stack: the call is made
+// and nothing can have moved.
 template <class Function, class... A> __attribute__((noinline)) int stackMoved(Function f, A... args)
 {
+#if defined(__i386__)
     uintptr_t before, after;
     asm volatile("movl %%esp, %0" : "=r"(before)::"memory");
     f(args...);
     asm volatile("movl %%esp, %0" : "=r"(after)::"memory");
     return static_cast<int>(after - before);
+#else
+    f(args...);
+    return 0;
+#endif
 }
 
 // A call with every argument zero (null pointers, handle 0), which every
@@ -125,7 +134,7 @@ const IMAGE_DATA_DIRECTORY& directory(int which)
 {
     auto base = reinterpret_cast<const BYTE*>(dll);
     auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     return nt->OptionalHeader.DataDirectory[which];
 }
 
@@ -159,10 +168,12 @@ std::vector<std::string> importedModules()
     return modules;
 }
 
+#if defined(__i386__)
 int CDECL cdeclTwo(int a, int b)
 {
     return a + b;
 }
+#endif
 
 TEST(DllAbiTest, ExportsExactlyThePlainNames)
 {
@@ -209,8 +220,12 @@ TEST(DllAbiTest, EveryFunctionRemovesItsArguments)
         ASSERT_NE(function, nullptr) << d.name;
         const unsigned* words = strcmp(d.name, "DCardInit") == 0 ? minusOne : zeros;
         for (int round = 0; round < 100; ++round) {
+#if defined(__i386__)
             ASSERT_EQ(stackCheckedCall(reinterpret_cast<const void*>(function), words, d.arguments), 0)
                 << d.name;
+#else
+            (void)words;
+#endif
             ASSERT_EQ(d.typedCall(function), 0) << d.name;
         }
     }
@@ -218,6 +233,7 @@ TEST(DllAbiTest, EveryFunctionRemovesItsArguments)
 
 // The checks themselves: a wrong argument count, or a pointer typed with
 // the C convention, shows.
+#if defined(__i386__)
 TEST(DllAbiTest, WrongConventionIsCaught)
 {
     const unsigned words[2] = {1, 2};
@@ -228,6 +244,7 @@ TEST(DllAbiTest, WrongConventionIsCaught)
     EXPECT_EQ(stackMoved(reinterpret_cast<CdeclExit>(reinterpret_cast<void*>(exitFunction)), 0), 4)
         << "the callee removed its argument and the caller removed it again";
 }
+#endif
 
 // The capture interface: the caller removes the arguments of the TavDig
 // functions; the dialog procedure is there under its decorated name and
@@ -256,7 +273,12 @@ TEST(DllAbiTest, CaptureInterfaceConventions)
 
 TEST(DllAbiTest, RecordLayoutsAreTheSameInCAndCxx)
 {
+    // The product's layouts; on 64 bits the records with pointers align them.
+#if defined(__i386__)
     const unsigned expected[10] = {22, 18, 28, 56, 44, 52, 24, 40, 128, 100};
+#else
+    const unsigned expected[10] = {22, 18, 28, 80, 64, 72, 24, 40, 256, 200};
+#endif
     const unsigned fromCxx[10] = {sizeof(DCardParam),
                                   offsetof(DCardParam, mapInfo3),
                                   sizeof(DCardFrameMode),

@@ -75,6 +75,10 @@ typedef struct tagCREATESTRUCTA {
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
 #define GWL_USERDATA (-21)
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
+#define GWLP_USERDATA (-21)
 
 #define RDW_INVALIDATE 0x0001u
 #define RDW_INTERNALPAINT 0x0002u
@@ -128,6 +132,7 @@ typedef struct tagCREATESTRUCTA {
 
 #define CW_USEDEFAULT (static_cast<int>(0x80000000u))
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_INVALID_INDEX 1413L
 
 extern "C" {
 
@@ -154,8 +159,12 @@ BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL re
 // HWND_TOP or HWND_BOTTOM).
 BOOL WINAPI SetWindowPos(HWND window, HWND after, int x, int y, int width, int height,
                          UINT flags);
+// The window's words; on 64 bits the pointer-sized indices (GWLP_*) only
+// through the pointer-sized calls.
 LONG WINAPI GetWindowLongA(HWND window, int index);
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int size);
 DWORD WINAPI GetWindowThreadProcessId(HWND window, LPDWORD process);

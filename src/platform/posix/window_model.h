@@ -39,7 +39,7 @@ struct WindowRecord {
     DWORD thread = 0;
     std::string text;
     LONG id = 0;
-    LONG userData = 0;
+    LONG_PTR userData = 0;
     std::vector<HWND> children; // topmost first
     size_t zIndex = 0;          // where it was last found among its siblings
     bool invalid = false;

@@ -412,7 +412,28 @@ BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL re
     return TRUE;
 }
 
-LONG WINAPI GetWindowLongA(HWND window, int index)
+namespace {
+
+// The indices whose values are pointers: on 64 bits only the pointer-sized
+// calls take them, as on Windows.
+bool pointerIndex(int index)
+{
+    return index == GWLP_WNDPROC || index == GWLP_HINSTANCE || index == GWLP_HWNDPARENT ||
+           index == GWLP_USERDATA;
+}
+
+bool narrowRefused(int index)
+{
+    if (sizeof(void*) > 4 && pointerIndex(index)) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index)
 {
     HOLD_MODEL;
     WindowRecord* record = findWindow(window);
@@ -425,24 +446,23 @@ LONG WINAPI GetWindowLongA(HWND window, int index)
         return static_cast<LONG>(record->style);
     case GWL_EXSTYLE:
         return static_cast<LONG>(record->exStyle);
-    case GWL_HWNDPARENT:
-        return static_cast<LONG>(
-            reinterpret_cast<uintptr_t>(record->parent ? record->parent : record->owner));
+    case GWLP_HWNDPARENT:
+        return reinterpret_cast<LONG_PTR>(record->parent ? record->parent : record->owner);
     case GWL_ID:
         return record->id;
-    case GWL_USERDATA:
+    case GWLP_USERDATA:
         return record->userData;
-    case GWL_WNDPROC:
-        return static_cast<LONG>(reinterpret_cast<uintptr_t>(record->procedure));
-    case GWL_HINSTANCE:
-        return static_cast<LONG>(reinterpret_cast<uintptr_t>(record->instance));
+    case GWLP_WNDPROC:
+        return reinterpret_cast<LONG_PTR>(record->procedure);
+    case GWLP_HINSTANCE:
+        return reinterpret_cast<LONG_PTR>(record->instance);
     default:
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(ERROR_INVALID_INDEX);
         return 0;
     }
 }
 
-LONG WINAPI SetWindowLongA(HWND window, int index, LONG value)
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value)
 {
     HOLD_MODEL;
     WindowRecord* record = findWindow(window);
@@ -450,7 +470,7 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    LONG old = 0;
+    LONG_PTR old = 0;
     switch (index) {
     case GWL_STYLE:
         old = static_cast<LONG>(record->style);
@@ -462,21 +482,31 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value)
         break;
     case GWL_ID:
         old = record->id;
-        record->id = value;
+        record->id = static_cast<LONG>(value);
         break;
-    case GWL_USERDATA:
+    case GWLP_USERDATA:
         old = record->userData;
         record->userData = value;
         break;
-    case GWL_WNDPROC:
-        old = static_cast<LONG>(reinterpret_cast<uintptr_t>(record->procedure));
-        record->procedure = reinterpret_cast<WNDPROC>(static_cast<uintptr_t>(value));
+    case GWLP_WNDPROC:
+        old = reinterpret_cast<LONG_PTR>(record->procedure);
+        record->procedure = reinterpret_cast<WNDPROC>(value);
         break;
     default:
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(ERROR_INVALID_INDEX);
         return 0;
     }
     return old;
+}
+
+LONG WINAPI GetWindowLongA(HWND window, int index)
+{
+    return narrowRefused(index) ? 0 : static_cast<LONG>(GetWindowLongPtrA(window, index));
+}
+
+LONG WINAPI SetWindowLongA(HWND window, int index, LONG value)
+{
+    return narrowRefused(index) ? 0 : static_cast<LONG>(SetWindowLongPtrA(window, index, value));
 }
 
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text)
