@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "device_files.h"
 #include "virtual_card.h"
@@ -58,7 +59,11 @@ struct Cards {
     std::mutex mutex;
     std::unique_ptr<VirtualCard> cards[kMaxCards];
     int count = 1;                  // private cards only
-    SharedCards* shared = nullptr;  // kept for the life of the process
+    SharedCards* shared = nullptr;  // the set in use, one of opened
+    // Every set this process opened: a set no longer in use stays mapped
+    // for the life of the process, as the library may still hold an
+    // address in it.
+    std::vector<std::unique_ptr<SharedCards>> opened;
     bool initialised = false;
 };
 
@@ -113,9 +118,12 @@ Cards& readyCards()
     if (!all.initialised) {
         if (sharingWanted()) {
             std::string reason;
-            all.shared = SharedCards::open(SharedCards::defaultDirectory(), environmentSettings(),
-                                           environmentCount(), reason);
-            if (!all.shared)
+            std::unique_ptr<SharedCards> opened = SharedCards::open(
+                SharedCards::defaultDirectory(), environmentSettings(), environmentCount(), reason);
+            all.shared = opened.get();
+            if (opened)
+                all.opened.push_back(std::move(opened));
+            else
                 fprintf(stderr, "saa7146: virtual card not shared (%s); this process has its own\n",
                         reason.c_str());
         }
@@ -140,13 +148,14 @@ bool useSharedCards(const std::string& directory, std::string& reason)
 {
     closeAllDevices();
     Cards& all = readyCards();
-    SharedCards* shared = SharedCards::open(directory.empty() ? SharedCards::defaultDirectory()
-                                                              : directory,
-                                            environmentSettings(), environmentCount(), reason);
+    std::unique_ptr<SharedCards> shared =
+        SharedCards::open(directory.empty() ? SharedCards::defaultDirectory() : directory,
+                          environmentSettings(), environmentCount(), reason);
     if (!shared)
         return false;
     std::lock_guard<std::mutex> hold(all.mutex);
-    all.shared = shared; // an earlier set stays mapped: nothing is unmapped while in use
+    all.shared = shared.get(); // an earlier set stays mapped: nothing is unmapped while in use
+    all.opened.push_back(std::move(shared));
     attachLocked(all);
     return true;
 }

@@ -147,8 +147,9 @@ std::string SharedCards::defaultDirectory()
     return userFallbackDirectory();
 }
 
-SharedCards* SharedCards::open(const std::string& directory, const CardSettings& settings,
-                               int count, std::string& reason)
+std::unique_ptr<SharedCards> SharedCards::open(const std::string& directory,
+                                               const CardSettings& settings, int count,
+                                               std::string& reason)
 {
     if (!prepareDirectory(directory, reason))
         return nullptr;
@@ -199,7 +200,7 @@ SharedCards* SharedCards::open(const std::string& directory, const CardSettings&
     flock(file, LOCK_UN);
     close(file); // the mapping stays
 
-    auto* cards = new SharedCards;
+    std::unique_ptr<SharedCards> cards(new SharedCards);
     cards->directory_ = directory;
     cards->set_ = set;
     cards->lockSet();
@@ -207,6 +208,17 @@ SharedCards* SharedCards::open(const std::string& directory, const CardSettings&
         cards->powerOnLocked(settings, count);
     cards->unlockSet();
     return cards;
+}
+
+SharedCards::~SharedCards()
+{
+    for (const Mapping& mapping : frames_)
+        if (mapping.memory)
+            munmap(mapping.memory, mapping.size);
+    for (const Mapping& mapping : outgrown_)
+        munmap(mapping.memory, mapping.size);
+    if (set_)
+        munmap(set_, sizeof(SharedSet));
 }
 
 void SharedCards::lockSet()
@@ -308,6 +320,8 @@ uint8_t* SharedCards::frameMemory(int card, uint32_t size)
         return nullptr;
     // A smaller mapping stays where it is: the library may still hold its
     // address, as it holds a driver's mapping until the card is closed.
+    if (mapping.memory)
+        outgrown_.push_back(mapping);
     mapping.memory = memory;
     mapping.size = size;
     return mapping.memory;

@@ -13,7 +13,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "card_state.h"
 
@@ -27,8 +29,13 @@ public:
     // when there is none; an existing set powered on with other settings or
     // another count is powered on afresh. Null, with the reason, when the
     // directory or its files cannot be used.
-    static SharedCards* open(const std::string& directory, const CardSettings& settings,
-                             int count, std::string& reason);
+    static std::unique_ptr<SharedCards> open(const std::string& directory,
+                                             const CardSettings& settings, int count,
+                                             std::string& reason);
+    // Unmaps the set and every frame memory mapping made through it.
+    ~SharedCards();
+    SharedCards(const SharedCards&) = delete;
+    SharedCards& operator=(const SharedCards&) = delete;
     // $XDG_RUNTIME_DIR/saa7146, else /tmp/saa7146-<uid>.
     static std::string defaultDirectory();
 
@@ -63,6 +70,7 @@ private:
         uint8_t* memory = nullptr;
         uint32_t size = 0;
     } frames_[kMaxCards];
+    std::vector<Mapping> outgrown_; // smaller mappings, kept while the set lives
     int recoveries_ = 0;
 };
 

@@ -5,11 +5,14 @@ namespace sim {
 
 struct SharedSet {};
 
-SharedCards* SharedCards::open(const std::string&, const CardSettings&, int, std::string& reason)
+std::unique_ptr<SharedCards> SharedCards::open(const std::string&, const CardSettings&, int,
+                                               std::string& reason)
 {
     reason = "virtual cards are not shared on this system";
     return nullptr;
 }
+
+SharedCards::~SharedCards() = default;
 
 std::string SharedCards::defaultDirectory()
 {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <csignal>
 #include <string>
 #include <sys/stat.h>
@@ -160,7 +161,7 @@ TEST_F(SharedCardTest, OtherSettingsPowerTheCardsOnAfreshTheSameKeepThem)
 {
     sim::CardSettings settings;
     std::string reason;
-    sim::SharedCards* first = sim::SharedCards::open(directory_, settings, 1, reason);
+    std::unique_ptr<sim::SharedCards> first = sim::SharedCards::open(directory_, settings, 1, reason);
     ASSERT_NE(first, nullptr) << reason;
     first->state(0).registers.write(1, kColourRegister, 7);
     first->state(0).frameCounters[1] = 9;
@@ -181,7 +182,7 @@ TEST_F(SharedCardTest, OtherSettingsPowerTheCardsOnAfreshTheSameKeepThem)
         first->state(0).registers.write(1, kColourRegister, 7);
         sim::CardSettings other = settings;
         other.frameMemorySize = c.memory;
-        sim::SharedCards* second = sim::SharedCards::open(directory_, other, c.count, reason);
+        std::unique_ptr<sim::SharedCards> second = sim::SharedCards::open(directory_, other, c.count, reason);
         ASSERT_NE(second, nullptr) << reason;
         uint32_t value = 0;
         ASSERT_TRUE(second->state(0).registers.read(1, kColourRegister, value));
@@ -201,7 +202,7 @@ TEST_F(SharedCardTest, TheDirectoryMustBeClosedToOthers)
         ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
         ASSERT_EQ(chmod(directory.c_str(), c.mode), 0);
         std::string reason;
-        sim::SharedCards* cards =
+        std::unique_ptr<sim::SharedCards> cards =
             sim::SharedCards::open(directory, sim::CardSettings(), 1, reason);
         EXPECT_EQ(cards != nullptr, c.usable) << std::oct << c.mode << ": " << reason;
     }
