@@ -8,17 +8,14 @@
 #include <string>
 
 #include "platform/posix/control.h"
+#include "support/scratch.h"
 #include "virtual_card.h"
 
 namespace fuzz {
 
 inline std::string scratchDirectory()
 {
-    static std::string directory = [] {
-        char name[] = "/tmp/saa7146-fuzz-XXXXXX";
-        return std::string(mkdtemp(name) ? name : "/tmp");
-    }();
-    return directory;
+    return scratch::directory("saa7146-fuzz-");
 }
 
 // Card settings for fuzzing: a small frame memory that still holds the

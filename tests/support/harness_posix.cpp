@@ -3,38 +3,16 @@
 #include "support/harness.h"
 
 #include <cstdlib>
-#include <ftw.h>
 #include <unistd.h>
 
 #include "platform/posix/control.h"
+#include "support/scratch.h"
 
 namespace harness {
 
-namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return remove(path);
-}
-
-void removeScratch()
-{
-    nftw(scratchDirectory().c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-} // namespace
-
 std::string scratchDirectory()
 {
-    // A plain array: it must outlive the exit handler that removes it.
-    static char directory[] = "/tmp/saa7146-tests-XXXXXX";
-    static bool made = [] {
-        if (!mkdtemp(directory))
-            return false;
-        atexit(removeScratch);
-        return true;
-    }();
-    return made ? directory : "/tmp";
+    return scratch::directory("saa7146-tests-");
 }
 
 void resetPlatform()

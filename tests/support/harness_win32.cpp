@@ -171,16 +171,45 @@ Watcher& watcher()
 
 } // namespace
 
+namespace {
+
+void removeTree(const std::string& directory)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = directory + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(directory.c_str());
+}
+
+char scratchPath[MAX_PATH]; // plain data: it must outlive the exit handler
+
+} // namespace
+
+// Removed with what the tests wrote there when the process exits.
 std::string scratchDirectory()
 {
-    static std::string directory = [] {
+    static bool made = [] {
         char base[MAX_PATH];
         GetTempPathA(sizeof(base), base);
-        std::string made = std::string(base) + "saa7146-tests-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(made.c_str(), nullptr);
-        return made;
+        snprintf(scratchPath, sizeof(scratchPath), "%ssaa7146-tests-%lu", base,
+                 static_cast<unsigned long>(GetCurrentProcessId()));
+        CreateDirectoryA(scratchPath, nullptr);
+        atexit([] { removeTree(scratchPath); });
+        return true;
     }();
-    return directory;
+    return made ? scratchPath : "";
 }
 
 namespace {
