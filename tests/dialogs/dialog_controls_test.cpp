@@ -16,11 +16,11 @@ using DialogControlsTest = DialogTest;
 // whether to press OK (else the dialog is closed as with its close box).
 int runDialog(int type, std::function<bool(HWND)> action, const char* key = nullptr)
 {
-    standin::setDialogDriver([action](HWND dialog, int pass) {
+    harness::setDialogDriver([action](HWND dialog, int pass) {
         if (pass > 0)
             return false;
         if (action(dialog))
-            standin::clickControl(dialog, IDOK);
+            harness::clickControl(dialog, IDOK);
         return true;
     });
     return TavDigDialog(nullptr, type, key);
@@ -97,13 +97,13 @@ TEST_F(DialogControlsTest, TemplatesInBothLanguages)
     };
     for (const Row& row : rows) {
         SetUp();
-        setenv("LC_ALL", row.locale, 1);
+        harness::setLanguage(row.locale);
         std::string cancel;
         runDialog(row.type, [&](HWND dialog) {
             cancel = text(dialog, IDCANCEL);
             return false;
         });
-        auto shown = standin::shownDialogs();
+        auto shown = harness::shownDialogs();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].language, row.language);
         EXPECT_EQ(shown[0].caption, row.caption);
@@ -114,22 +114,22 @@ TEST_F(DialogControlsTest, TemplatesInBothLanguages)
 TEST_F(DialogControlsTest, AspectOptionTiesTheHeightToTheWidth)
 {
     EXPECT_EQ(runDialog(TAVDIG_FORMAT, [](HWND dialog) {
-                  standin::clickControl(dialog, 304); // 320
+                  harness::clickControl(dialog, 304); // 320
                   EXPECT_EQ(checkedIn(dialog, 350, 358), 354);
-                  standin::clickControl(dialog, 352); // disabled: nothing happens
+                  harness::clickControl(dialog, 352); // disabled: nothing happens
                   EXPECT_EQ(checkedIn(dialog, 350, 358), 354);
-                  standin::clickControl(dialog, IDC_SQUARE_PIXEL); // off
+                  harness::clickControl(dialog, IDC_SQUARE_PIXEL); // off
                   EXPECT_TRUE(isEnabled(dialog, 352));
                   EXPECT_EQ(checkedIn(dialog, 350, 358), 354) << "the check stays";
-                  standin::clickControl(dialog, 352);
-                  standin::clickControl(dialog, 302);
+                  harness::clickControl(dialog, 352);
+                  harness::clickControl(dialog, 302);
                   EXPECT_EQ(checkedIn(dialog, 350, 358), 352);
-                  standin::clickControl(dialog, IDC_SQUARE_PIXEL); // on again
+                  harness::clickControl(dialog, IDC_SQUARE_PIXEL); // on again
                   EXPECT_FALSE(isEnabled(dialog, 352));
                   EXPECT_EQ(checkedIn(dialog, 350, 358), 352) << "follows width 512";
-                  standin::clickControl(dialog, IDC_COLOR_YUV);
+                  harness::clickControl(dialog, IDC_COLOR_YUV);
                   EXPECT_FALSE(isChecked(dialog, IDC_COLOR_YUV)) << "the YUV button is disabled";
-                  standin::clickControl(dialog, IDC_COLOR_24);
+                  harness::clickControl(dialog, IDC_COLOR_24);
                   return true;
               }),
               1);
@@ -147,7 +147,7 @@ TEST_F(DialogControlsTest, CancelKeepsTheRegistryAndTheChangeInMemory)
 {
     store("BitsPerPixel", 8);
     EXPECT_EQ(runDialog(TAVDIG_FORMAT, [](HWND dialog) {
-                  standin::clickControl(dialog, IDC_COLOR_24);
+                  harness::clickControl(dialog, IDC_COLOR_24);
                   return false;
               }),
               0);
@@ -206,7 +206,7 @@ TEST_F(SourceDialogTest, InputsSignalsAndTheRegisterList)
                       EXPECT_EQ(isEnabled(dialog, 100 + i), name != "-") << i;
                   }
                   EXPECT_NE(text(dialog, IDC_REGISTER_DEFAULT), "00000");
-                  standin::clickControl(dialog, 200); // BW 50Hz
+                  harness::clickControl(dialog, 200); // BW 50Hz
                   return true;
               }),
               1);
@@ -239,10 +239,10 @@ TEST_F(SourceDialogTest, SetTypedValues)
     for (const Row& row : rows) {
         SetUp();
         runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
-            standin::clickControl(dialog, 102);
-            standin::selectListItem(dialog, IDC_REGISTER_LIST, index);
-            standin::typeText(dialog, IDC_REGISTER_VALUE, row.typed);
-            standin::clickControl(dialog, IDC_REGISTER_SET);
+            harness::clickControl(dialog, 102);
+            harness::selectListItem(dialog, IDC_REGISTER_LIST, index);
+            harness::typeText(dialog, IDC_REGISTER_VALUE, row.typed);
+            harness::clickControl(dialog, IDC_REGISTER_SET);
             return false;
         });
         int32_t value = 0;
@@ -271,11 +271,11 @@ TEST_F(SourceDialogTest, ScrollBarSteps)
                         {SB_PAGERIGHT, 0, 255}, {SB_LEFT, 0, 0},         {SB_PAGELEFT, 0, 0},
                         {SB_ENDSCROLL, 0, 0}};
     runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
-        standin::selectListItem(dialog, IDC_REGISTER_LIST, index);
+        harness::selectListItem(dialog, IDC_REGISTER_LIST, index);
         HWND scroll = GetDlgItem(dialog, IDC_REGISTER_SCROLL);
         EXPECT_EQ(GetScrollPos(scroll, SB_CTL), 100);
         for (const Row& row : rows) {
-            standin::scrollControl(dialog, IDC_REGISTER_SCROLL, row.code, row.position);
+            harness::scrollControl(dialog, IDC_REGISTER_SCROLL, row.code, row.position);
             EXPECT_EQ(GetScrollPos(scroll, SB_CTL), row.expected) << row.code;
             int current = -1;
             DCardGetReg(1, 0, static_cast<int>(info.regNum), &current);
@@ -293,7 +293,7 @@ TEST_F(SourceDialogTest, ScrollBarSteps)
     if (signedIndex >= 0) {
         ASSERT_TRUE(DCardSetReg(1, 0, static_cast<int>(signedInfo.regNum), -3));
         runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
-            standin::selectListItem(dialog, IDC_REGISTER_LIST, signedIndex);
+            harness::selectListItem(dialog, IDC_REGISTER_LIST, signedIndex);
             EXPECT_EQ(GetScrollPos(GetDlgItem(dialog, IDC_REGISTER_SCROLL), SB_CTL), 124);
             return false;
         });
@@ -306,7 +306,7 @@ TEST_F(SourceDialogTest, DefaultsWriteOnlyWhatDiffers)
     int index = findRegister([](const DCardRegInfo& r) { return r.width >= 4 && !r.isSigned; }, info);
     ASSERT_GE(index, 0);
     runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
-        standin::clickControl(dialog, IDC_REGISTER_DEFAULTS);
+        harness::clickControl(dialog, IDC_REGISTER_DEFAULTS);
         return false;
     });
     int32_t value;
@@ -314,7 +314,7 @@ TEST_F(SourceDialogTest, DefaultsWriteOnlyWhatDiffers)
 
     store(info.name, info.defValue ^ 1, "RegSet0");
     runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
-        standin::clickControl(dialog, IDC_REGISTER_DEFAULTS);
+        harness::clickControl(dialog, IDC_REGISTER_DEFAULTS);
         return false;
     });
     EXPECT_TRUE(stored(info.name, value, "RegSet0"));

@@ -1,17 +1,14 @@
 #include "dialog_fixture.h"
 
-#include <unistd.h>
-
 #include "image/dib.h"
 
 void DialogTest::SetUp()
 {
     CardTest::SetUp();
-    unlink(standin::registryFile().c_str());
-    standin::setDialogDriver(nullptr);
-    standin::clearShownDialogs();
-    standin::clearBlits();
-    unsetenv("LC_ALL");
+    harness::clearRegistry();
+    harness::setDialogDriver(nullptr);
+    harness::clearShownDialogs();
+    harness::setLanguage(nullptr);
     DigDialogState& state = dialogState();
     state.Stop();
     state.cancelFlag = 0;
@@ -23,9 +20,9 @@ void DialogTest::SetUp()
 
 void DialogTest::TearDown()
 {
-    standin::setDialogDriver(nullptr);
+    harness::setDialogDriver(nullptr);
     dialogState().Stop();
-    unsetenv("LC_ALL");
+    harness::setLanguage(nullptr);
     CardTest::TearDown();
 }
 
@@ -56,7 +53,7 @@ bool DialogTest::stored(const char* name, int32_t& value, const char* subkey, co
 
 void DialogTest::drive(std::function<bool(HWND, int)> step)
 {
-    standin::setDialogDriver(std::move(step));
+    harness::setDialogDriver(std::move(step));
 }
 
 std::string DialogTest::text(HWND dialog, int id)

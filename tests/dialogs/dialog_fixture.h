@@ -8,7 +8,7 @@
 
 #include "dialogs/dialog_globals.h"
 #include "dialogs/dialog_state.h"
-#include "platform/posix/control.h"
+#include "support/dialog_driver.h"
 #include "support/harness.h"
 
 class DialogTest : public CardTest {

@@ -32,7 +32,7 @@ struct Script {
 
     void install()
     {
-        standin::setDialogDriver([this](HWND dialog, int) {
+        harness::setDialogDriver([this](HWND dialog, int) {
             if (at >= steps.size())
                 return false;
             if (started == Clock::time_point{})
@@ -68,7 +68,7 @@ bool overlayAt(const RECT& rect, int camera)
 
 bool click(HWND dialog, int id)
 {
-    standin::clickControl(dialog, id);
+    harness::clickControl(dialog, id);
     return true;
 }
 
@@ -86,7 +86,7 @@ TEST_F(FullDialogTest, OkHandsTheHostThePicture)
         store("CX", 320);
         store("CY", 240);
         store("BitsPerPixel", row.bits);
-        int blocks = standin::globalBlocks();
+        int blocks = harness::globalBlocks();
         Script script;
         script.steps = {{"check the colour", [&](HWND dialog) {
                              int checkedColour = 0;
@@ -112,7 +112,7 @@ TEST_F(FullDialogTest, OkHandsTheHostThePicture)
         GlobalUnlock(picture);
         DeleteObject(later);
         EXPECT_EQ(GlobalFree(picture), nullptr);
-        EXPECT_EQ(standin::globalBlocks(), blocks) << "nothing else left behind";
+        EXPECT_EQ(harness::globalBlocks(), blocks) << "nothing else left behind";
         int32_t bits = 0;
         EXPECT_TRUE(stored("BitsPerPixel", bits));
         EXPECT_EQ(bits, row.bits);
@@ -148,7 +148,7 @@ TEST_F(FullDialogTest, RefusedSnapshotsKeepTheDialogOpen)
         script.install();
         EXPECT_EQ(TavDigCapture(nullptr), nullptr);
         EXPECT_EQ(script.at, 2u) << "the dialog stayed open after OK";
-        auto boxes = standin::messageBoxes();
+        auto boxes = harness::messageBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, row.message);
         int32_t value;
@@ -197,7 +197,7 @@ TEST_F(FullDialogTest, FullDialogOutsideACaptureTouchesNoCard)
                      }}};
     script.install();
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FULL, nullptr), 0);
-    auto boxes = standin::messageBoxes();
+    auto boxes = harness::messageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Digit error!");
     EXPECT_EQ(sim::card(0).requests().size(), 0u);
@@ -233,11 +233,19 @@ TEST_F(FullDialogTest, BitmapPreviewPaintsTheLastFrame)
     HBITMAP shown = nullptr;
     Script script;
     script.steps = {
-        {"picture window made 4:3", [](HWND) {
+        {"picture window made 4:3", [](HWND dialog) {
+             // The template's 256 x 181 units cut to 4:3: 384 x 288 with the
+             // font's 6 x 13 pixels to 4 x 8 units.
+             RECT made = {0, 0, 256, 181};
+             MapDialogRect(dialog, &made);
+             if (made.bottom * 4 < made.right * 3)
+                 made.right = made.bottom * 4 / 3;
+             else
+                 made.bottom = made.right * 3 / 4;
              RECT client;
              GetClientRect(dialogState().pictureWindow, &client);
-             EXPECT_EQ(client.right, 384);
-             EXPECT_EQ(client.bottom, 288);
+             EXPECT_EQ(client.right, made.right);
+             EXPECT_EQ(client.bottom, made.bottom);
              return true;
          }},
         {"a preview frame", [&](HWND) {
@@ -247,17 +255,8 @@ TEST_F(FullDialogTest, BitmapPreviewPaintsTheLastFrame)
          }},
         {"repaint when uncovered", [&](HWND) {
              SemaphoreScope hold(dialogState().previewLock);
-             standin::clearBlits();
-             HWND picture = dialogState().pictureWindow;
-             RedrawWindow(picture, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-             auto blits = standin::blits();
-             EXPECT_EQ(blits.size(), 1u);
-             if (!blits.empty()) {
-                 EXPECT_EQ(blits[0].window, picture);
-                 EXPECT_EQ(blits[0].bitmap, dialogGlobals().previewBitmap);
-                 EXPECT_EQ(blits[0].width, 384);
-                 EXPECT_EQ(blits[0].height, 288);
-             }
+             EXPECT_TRUE(harness::showsBitmap(dialogState().pictureWindow,
+                                              dialogGlobals().previewBitmap));
              return true;
          }},
         {"cancel", [](HWND dialog) { return click(dialog, IDCANCEL); }}};

@@ -696,8 +696,20 @@ int main(int argc, char** argv)
     int threads = 4;
     uint32_t seed = uint32_t(std::random_device()());
     const char* exportsFile = SAA7146_EXPORTS_FILE;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    const char* usage =
+        "usage: api_fuzzer [--calls N] [--threads T] [--seed S] [--exports FILE]\n"
+        "Calls every exported function with hostile arguments from T threads (4) until N\n"
+        "calls (20000) are made, seeded with S (random); exit status 1 on a fault.\n";
+    for (int i = 1; i < argc; i += 2) {
         std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            fputs(usage, stdout);
+            return 0;
+        }
+        if (i + 1 == argc) {
+            fprintf(stderr, "api_fuzzer: %s needs a value\n%s", argv[i], usage);
+            return 2;
+        }
         if (option == "--calls")
             calls = atol(argv[i + 1]);
         else if (option == "--threads")
@@ -707,7 +719,7 @@ int main(int argc, char** argv)
         else if (option == "--exports")
             exportsFile = argv[i + 1];
         else {
-            fprintf(stderr, "usage: api_fuzzer [--calls N] [--threads T] [--seed S] [--exports FILE]\n");
+            fprintf(stderr, "api_fuzzer: unknown option %s\n%s", argv[i], usage);
             return 2;
         }
     }

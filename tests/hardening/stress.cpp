@@ -221,8 +221,21 @@ int main(int argc, char** argv)
     long ops = 20000, cycles = 0, dialogs = 0;
     int threads = 8, cards = 10;
     uint32_t seed = 7146;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    const char* usage =
+        "usage: stress [--ops N] [--threads T] [--cards C] [--seed S]   mixed operations\n"
+        "       stress --cycles N [--dialogs D]   open, digitize, close; D dialogs and captures\n"
+        "Exit status 1 on a result other than 0 or 1, a device left open, or a card that\n"
+        "cannot be used again afterwards.\n";
+    for (int i = 1; i < argc; i += 2) {
         std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            fputs(usage, stdout);
+            return 0;
+        }
+        if (i + 1 == argc) {
+            fprintf(stderr, "stress: %s needs a value\n%s", argv[i], usage);
+            return 2;
+        }
         long value = strtol(argv[i + 1], nullptr, 0);
         if (option == "--ops")
             ops = value;
@@ -237,8 +250,7 @@ int main(int argc, char** argv)
         else if (option == "--dialogs")
             dialogs = value;
         else {
-            fprintf(stderr, "usage: stress [--ops N] [--threads T] [--cards C] [--seed S] | --cycles N "
-                            "[--dialogs D]\n");
+            fprintf(stderr, "stress: unknown option %s\n%s", argv[i], usage);
             return 2;
         }
     }

@@ -45,6 +45,8 @@ constexpr bool kOlderFamily = sizeof(void*) == 4;
 struct MessageBoxSeen {
     std::string caption;
     std::string text;
+    HWND owner = nullptr;
+    UINT type = 0; // buttons and icon, as MessageBoxA took them
 };
 std::vector<MessageBoxSeen> messageBoxes();
 
@@ -87,6 +89,10 @@ int paints(HWND window);
 void clearPaints();
 // Lets the calling thread's windows take what was posted or made invalid.
 void pumpMessages();
+
+// The library's module: SAA7146.dll as the loader knows it (on Windows the
+// test program itself, which holds the library and its resources).
+HINSTANCE libraryInstance();
 
 // A directory of the test process's own.
 std::string scratchDirectory();

@@ -10,6 +10,11 @@
 
 namespace harness {
 
+HINSTANCE libraryInstance()
+{
+    return GetModuleHandleA("SAA7146.dll");
+}
+
 std::string scratchDirectory()
 {
     return scratch::directory("saa7146-tests-");
@@ -71,7 +76,7 @@ std::vector<MessageBoxSeen> messageBoxes()
 {
     std::vector<MessageBoxSeen> seen;
     for (const auto& box : standin::messageBoxes())
-        seen.push_back({box.caption, box.text});
+        seen.push_back({box.caption, box.text, box.owner, box.type});
     return seen;
 }
 

@@ -7,11 +7,14 @@
 // process with its name, instead of hanging.
 #include "support/harness.h"
 
+#include "support/dialog_driver.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -25,6 +28,7 @@ namespace {
 struct Watcher {
     std::mutex mutex;
     std::vector<MessageBoxSeen> seen;
+    std::set<HWND> answered; // boxes answered and not yet gone
     std::atomic<bool> stop{false};
     std::thread thread;
 
@@ -44,9 +48,15 @@ BOOL CALLBACK answerBox(HWND window, LPARAM)
     GetWindowThreadProcessId(window, &process);
     char className[32] = {};
     GetClassNameA(window, className, sizeof(className));
+    // The library's own dialogs are driven by the tests, not answered here.
     if (process != GetCurrentProcessId() || strcmp(className, "#32770") != 0 ||
-        !IsWindowVisible(window))
+        !IsWindowVisible(window) || libraryDialogTemplate(window) != 0)
         return TRUE;
+    {
+        std::lock_guard<std::mutex> hold(watcher().mutex);
+        if (!watcher().answered.insert(window).second)
+            return TRUE; // answered already, not yet gone
+    }
     MessageBoxSeen box;
     char text[512] = {};
     GetWindowTextA(window, text, sizeof(text));
@@ -57,6 +67,13 @@ BOOL CALLBACK answerBox(HWND window, LPARAM)
     // The message box turns "\n" into the line break it shows.
     for (size_t at; (at = box.text.find("\r\n")) != std::string::npos;)
         box.text.replace(at, 2, "\n");
+    box.owner = GetWindow(window, GW_OWNER);
+    // The buttons it has and the icon it shows, as MessageBoxA was asked.
+    box.type = GetDlgItem(window, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+    HWND icon = GetDlgItem(window, 0x440);
+    if (icon && reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0)) ==
+                    LoadIconA(nullptr, IDI_EXCLAMATION))
+        box.type |= MB_ICONEXCLAMATION;
     {
         std::lock_guard<std::mutex> hold(watcher().mutex);
         watcher().seen.push_back(box);
@@ -162,6 +179,11 @@ Watcher& watcher()
         instance.thread = std::thread([] {
             while (!instance.stop) {
                 EnumWindows(answerBox, 0);
+                {
+                    std::lock_guard<std::mutex> hold(instance.mutex);
+                    for (auto at = instance.answered.begin(); at != instance.answered.end();)
+                        at = IsWindow(*at) ? std::next(at) : instance.answered.erase(at);
+                }
                 Sleep(10);
             }
         });

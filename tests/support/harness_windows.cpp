@@ -1,6 +1,9 @@
 // Windows of the tests' own, the same through the stand-in and under Wine.
 #include "support/harness.h"
 
+#include "resources/resource_ids.h"
+#include "support/dialog_driver.h"
+
 #include <map>
 #include <mutex>
 
@@ -99,6 +102,17 @@ void pumpMessages()
     MSG message;
     for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i)
         DispatchMessageA(&message);
+}
+
+WORD libraryDialogTemplate(HWND dialog)
+{
+    if (GetDlgItem(dialog, IDC_PICTURE))
+        return IDD_FULL;
+    if (GetDlgItem(dialog, IDC_CAMERA_FIRST))
+        return IDD_SOURCE;
+    if (GetDlgItem(dialog, IDC_WIDTH_FIRST))
+        return IDD_FORMAT;
+    return 0;
 }
 
 } // namespace harness

@@ -266,3 +266,14 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result)
 }
 
 } // extern "C"
+
+BOOL WINAPI MapDialogRect(HWND, RECT* rect)
+{
+    if (!rect)
+        return FALSE;
+    rect->left = unitsAcross(rect->left);
+    rect->right = unitsAcross(rect->right);
+    rect->top = unitsDown(rect->top);
+    rect->bottom = unitsDown(rect->bottom);
+    return TRUE;
+}

@@ -122,6 +122,8 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
                                DLGPROC procedure, LPARAM parameter);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+// Dialog units to pixels, with the dialogs' font.
+BOOL WINAPI MapDialogRect(HWND dialog, RECT* rect);
 
 // Controls of a dialog, by identifier.
 HWND WINAPI GetDlgItem(HWND dialog, int id);
