@@ -55,7 +55,7 @@ std::string lastError(DWORD error)
 int refused(const std::string& command, const char* call, const std::string& what)
 {
     DWORD error = GetLastError();
-    std::string reason = error ? lastError(error) : "it gave no reason";
+    std::string reason = error ? lastError(error) : "no reason given";
     return fail(command, what + ": " + call + " refused (" + reason + ")");
 }
 
