@@ -8,6 +8,8 @@ card is used in test mode with raw frame files."""
 
 import argparse
 import os
+import re
+import select
 import shutil
 import struct
 import subprocess
@@ -55,6 +57,32 @@ class Tool(unittest.TestCase):
             text = [f.read().decode("utf-8", "replace").replace("\r\n", "\n") for f in (out, err)]
         return code, text[0], text[1]
 
+    def run_on_terminal(self, *args):
+        """What a terminal shows: Wine's console draws spaces as cursor moves."""
+        command = (["wine", DCARD] if WINE else [DCARD]) + list(args)
+        master, slave = os.openpty()
+        process = subprocess.Popen(command, env=self.env, stdin=slave, stdout=slave, stderr=slave)
+        os.close(slave)
+        data = b""
+        # Until the program has ended and nothing more comes: Wine's helper
+        # processes may hold the terminal open after it.
+        while True:
+            ready = select.select([master], [], [], 0.5)[0]
+            chunk = b""
+            if ready:
+                try:
+                    chunk = os.read(master, 4096)
+                except OSError:
+                    pass
+            data += chunk
+            if not chunk and process.poll() is not None:
+                break
+        os.close(master)
+        process.wait(timeout=120)
+        text = re.sub(r"\x1b\[(\d*)C", lambda m: " " * int(m.group(1) or 1),
+                      data.decode("utf-8", "replace"))
+        return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", text).replace("\r", "")
+
     def path(self, name):
         full = os.path.join(self.dir, name)
         return windows_path(full) if WINE else full
@@ -80,20 +108,45 @@ class Help(Tool):
     def test_each_command_has_help(self):
         for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs",
                         "overlay", "dialog", "capture", "sim"):
-            code, out, _ = self.run_dcard(command, "--help")
-            self.assertEqual(code, 0, command)
-            self.assertIn("usage: dcard " + command, out)
+            for args in ([command, "--help"], ["help", command]):
+                code, out, _ = self.run_dcard(*args)
+                self.assertEqual(code, 0, args)
+                self.assertIn("usage: dcard " + command, out)
 
-    def test_unknown_commands_and_options(self):
-        code, _, err = self.run_dcard("bogus")
-        self.assertEqual(code, 2)
-        self.assertIn("unknown command 'bogus'", err)
-        code, _, err = self.run_dcard("grab", "--mode")
-        self.assertEqual(code, 2)
-        self.assertIn("--mode needs a value", err)
-        code, _, err = self.run_dcard("grab", "--mode", "28")
-        self.assertEqual(code, 2)
-        self.assertIn("--mode must be a number from 0 to 27", err)
+    def test_command_lines_it_cannot_take(self):
+        # Each is refused before the card is opened, naming what is wrong.
+        cases = [(["bogus"], "unknown command 'bogus'"),
+                 (["help", "nosuch"], "unknown command 'nosuch'"),
+                 (["help", "grab", "extra"], "'extra'"),
+                 (["--bogus", "info"], "unknown option --bogus"),
+                 (["-card", "1", "info"], "unknown option '-card' (did you mean --card?)"),
+                 (["--card", "1"], "--card does not apply without a command"),
+                 (["info", "extra"], "unexpected word 'extra'"),
+                 (["info", "--camera", "1"], "--camera does not apply to info"),
+                 (["info", "--card", "10"], "--card must be a number from 0 to 9, not '10'"),
+                 (["grab", "--mode", "2", "--camra", "3", "-o", "f.bmp"],
+                  "unknown option --camra (did you mean --camera?)"),
+                 (["grab", "--mode", "2", "-camera", "3"], "unknown option '-camera'"),
+                 (["grab", "--mode"], "--mode needs a value"),
+                 (["grab", "--mode", "28"], "--mode must be a number from 0 to 27"),
+                 (["grab", "--mode", "2", "--mode", "3"], "--mode is given twice"),
+                 (["grab", "--flip=1", "--mode", "2"], "--flip takes no value"),
+                 (["grab", "--mode", "2", "--camera", "10"], "--camera must be a number"),
+                 (["regs", "get", "Hue", "extra"], "'extra'"),
+                 (["regs", "get", "0x10000"], "'0x10000'"),
+                 (["i2c", "speeds", "fast"], "'fast'"),
+                 (["i2c", "read", "0x9C", "0", "0"], "count of 1..256 bytes, not '0'"),
+                 (["signal", "pal", "ntsc"], "'ntsc'"),
+                 (["overlay", "--rect", "100,100,50,50", "on"], "100,100,50,50 is empty"),
+                 (["overlay", "--rect", "0,0,9000,10", "on"], "0,0,9000,10 does not lie on"),
+                 (["dialog", "9"], "'9'"),
+                 (["dialog", "1", "--card", "1"], "card 0 only, not --card 1"),
+                 (["capture", "--card", "2"], "card 0 only, not --card 2"),
+                 (["sim", "--card", "0"], "--card does not apply to sim")]
+        for args, said in cases:
+            code, out, err = self.run_dcard(*args)
+            self.assertEqual((code, out), (2, ""), args)
+            self.assertIn(said, err, args)
 
 
 @unittest.skipIf(WINE, "the virtual card")
@@ -134,7 +187,8 @@ class Native(Tool):
     def test_missing_card_fails(self):
         code, _, err = self.run_dcard("info", "--card", "2")
         self.assertEqual(code, 1)
-        self.assertIn("card 2 could not be opened", err)
+        self.assertIn("card 2 could not be opened: no driver for the card is installed, or there "
+                      "is no card 2", err)
         env = dict(self.env, SAA7146_SIM_CARDS="3")
         code, out, _ = self.run_dcard("info", "--card", "2", env=env)
         self.assertEqual(code, 0)
@@ -165,8 +219,9 @@ class Native(Tool):
         # The stand-in's dialogs close at once, or press OK when asked to.
         code, out, _ = self.run_dcard("dialog", "3")
         self.assertEqual(code, 2)
-        code, out, _ = self.run_dcard("dialog", "1")
-        self.assertEqual((code, out.splitlines()[0]), (0, "cancelled"))
+        for dialog in ("1", "2", "7"):
+            code, out, _ = self.run_dcard("dialog", dialog)
+            self.assertEqual((code, out.splitlines()[0]), (0, "cancelled"), dialog)
         self.assertIn("768x576, 15 bits per pixel, 884736 bytes", out)
         env = dict(self.env, SAA7146_DIALOG="ok")
         code, out, _ = self.run_dcard("dialog", "1", "--key", "Software\\Host", env=env)
@@ -249,6 +304,9 @@ class Native(Tool):
         self.assertEqual((code, out.strip()), (0, "Brightness = 128 (128)"))
         code, out, _ = self.run_dcard("regs", "get", "0x74")
         self.assertEqual((code, out.strip()), (0, "0x0074 = 0x807f807f"))
+        self.assertEqual(self.run_dcard("regs", "set", "0x74", "0x12345678")[:2],
+                         (0, "0x0074 set to 0x12345678\n"))
+        self.assertEqual(self.run_dcard("regs", "get", "0x74")[1], "0x0074 = 0x12345678\n")
         code, out, _ = self.run_dcard("regs", "set", "Hue", "-5")
         self.assertEqual((code, out), (0, "Hue set to -5\n"))
         code, _, err = self.run_dcard("regs", "get", "brightness")
@@ -380,7 +438,30 @@ class TestMode(Tool):
         self.write_ini(0)
         code, _, err = self.run_dcard("info")
         self.assertEqual(code, 1)
-        self.assertIn("card 0 could not be opened", err)
+        self.assertIn("card 0 could not be opened: no driver for the card is installed", err)
+
+    def test_what_test_mode_cannot_do_is_said(self):
+        self.write_ini(1)
+        cases = [(["info"], 0, "Test mode:        on (Debug=1 in SAA7146.INI)"),
+                 (["info", "--card", "1"], 1, "card 1 could not be opened: test mode (Debug=1 in "
+                                              "[Settings] of SAA7146.INI"),
+                 (["regs", "set", "Hue", "128"], 0, "test mode keeps no register values"),
+                 (["regs", "set", "0x70", "0x12345678"], 0, "0x0070 set to 0x12345678\n"),
+                 (["grab", "--size", "4000x3000x24"], 1,
+                  "takes 36000000 bytes, more than the 4718592 of the card's frame memory"),
+                 (["dialog", "1", "--key", "Software\\" + "k" * 200], 1,
+                  "it takes at most 127 characters, this one has 209")]
+        for args, status, said in cases:
+            code, out, err = self.run_dcard(*args)
+            self.assertEqual(code, status, args)
+            self.assertIn(said, out + err, args)
+
+    def test_the_degree_sign(self):
+        self.write_ini(1)
+        self.assertIn("Hue = 0 (0.00\u00b0)", self.run_on_terminal("regs", "get", "Hue"))
+        # Redirected, Windows keeps the card's byte 0xB0 (no UTF-8).
+        out = self.run_dcard("regs", "get", "Hue")[1]
+        self.assertIn("(0.00\ufffd)" if WINE else "(0.00\u00b0)", out)
 
     def test_frames_come_from_raw_files(self):
         self.write_ini(1)

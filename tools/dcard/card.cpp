@@ -4,13 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "platform/platform.h"
+
+const char kTestModeKey[] = "Debug=1 in [Settings] of SAA7146.INI in the Windows directory";
 
 Card::Card(int number) : number_(number), handle_(DCardInit(number)) {}
 
@@ -22,46 +18,19 @@ Card::~Card()
 
 int fail(const std::string& command, const std::string& message)
 {
-    fprintf(stderr, "dcard %s: %s\n", command.c_str(), message.c_str());
+    printError("dcard " + command + ": " + message + "\n");
     return kFailed;
 }
 
-void beginCall()
+int usage(const std::string& command, const std::string& message)
 {
-    SetLastError(0);
+    printError("dcard " + command + ": " + message + " (see dcard " + command + " --help)\n");
+    return kUsage;
 }
 
-namespace {
-
-// The meaning of the last errors a card call leaves.
-const char* errorText(DWORD error)
+int unexpected(const std::string& command, const std::string& word)
 {
-    switch (error) {
-    case 1: return "the driver does not know the request";
-    case 2: return "no such device";
-    case 5: return "access denied";
-    case 6: return "the card's handle is not valid";
-    case 31: return "the device is not working";
-    case 50: return "the card does not support the request";
-    case 87: return "a parameter the driver refused";
-    default: return nullptr;
-    }
-}
-
-} // namespace
-
-int refused(const std::string& command, const char* call, const std::string& what)
-{
-    DWORD error = GetLastError();
-    std::string reason;
-    if (error == 0) {
-        reason = "no last error: the card answered with a failure status";
-    } else {
-        reason = "last error " + std::to_string(error);
-        if (const char* text = errorText(error))
-            reason += std::string(", ") + text;
-    }
-    return fail(command, what + ": " + call + " refused (" + reason + ")");
+    return usage(command, "unexpected word '" + word + "'");
 }
 
 std::string whyNotWritable(const std::string& path)
@@ -77,22 +46,6 @@ std::string whyNotWritable(const std::string& path)
     if (!existed)
         remove(path.c_str());
     return "";
-}
-
-bool progressShown()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
-int usage(const std::string& command, const std::string& message)
-{
-    fprintf(stderr, "dcard %s: %s (see dcard %s --help)\n", command.c_str(), message.c_str(),
-            command.c_str());
-    return kUsage;
 }
 
 bool numberOption(const Arguments& arguments, const std::string& command, const std::string& name,
@@ -119,28 +72,13 @@ std::unique_ptr<Card> openCard(const Arguments& arguments, const std::string& co
     auto card = std::make_unique<Card>(static_cast<int>(number));
     if (card->open())
         return card;
-    refused(command, "DCardInit",
-            "card " + std::to_string(number) +
-                " could not be opened (no driver, no such card, or already open; "
-                "test mode, Debug=1 in SAA7146.INI, serves card 0 without a driver)");
+    notOpened(command, static_cast<int>(number));
     return nullptr;
 }
 
-std::string displayText(const char* text)
+bool testMode()
 {
-    std::string out;
-    for (const char* c = text ? text : ""; *c; ++c) {
-        unsigned char byte = static_cast<unsigned char>(*c);
-#ifdef _WIN32
-        out.push_back(static_cast<char>(byte));
-#else
-        if (byte < 0x80) {
-            out.push_back(static_cast<char>(byte));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | byte >> 6));
-            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
-#endif
-    }
-    return out;
+    // A bare file name: the Windows directory, where the library looks too
+    // (on Linux the stand-in's, as the library sees it).
+    return GetPrivateProfileIntA("Settings", "Debug", 0, "SAA7146.INI") != 0;
 }

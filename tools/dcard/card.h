@@ -32,14 +32,19 @@ int fail(const std::string& command, const std::string& message);
 // the error of that call.
 void beginCall();
 // Says which call the card refused, for what, and the last error it left:
-// "dcard regs: reading Hue: DCardGetReg refused (last error 50, not supported)".
+// "dcard regs: reading Hue: DCardGetReg refused (last error 50: ...)"; on
+// Windows in the system's words.
 int refused(const std::string& command, const char* call, const std::string& what);
+// Says why DCardInit could not open the card, from the last error it left.
+int notOpened(const std::string& command, int number);
 // The system's reason why path cannot be written, or "" when it can (an
 // existing file is left as it was; one made to find out is removed again).
 std::string whyNotWritable(const std::string& path);
 // Whether progress lines have a terminal to go to (standard error).
 bool progressShown();
 int usage(const std::string& command, const std::string& message);
+// A word the command line holds beyond what the command takes.
+int unexpected(const std::string& command, const std::string& word);
 
 // --name as an integer in [low, high], or fallback when absent; false (with
 // the usage message printed) when it is not one.
@@ -49,5 +54,22 @@ bool numberOption(const Arguments& arguments, const std::string& command, const 
 // The open card of --card, or null after saying why it could not be opened.
 std::unique_ptr<Card> openCard(const Arguments& arguments, const std::string& command);
 
-// Text of the card's own code page (Windows-1252) for this terminal.
-std::string displayText(const char* text);
+// Whether test mode is on (Debug in [Settings] of SAA7146.INI, read as the
+// library reads it): no driver, every request succeeds, frames from files.
+bool testMode();
+// How test mode is switched on, for messages.
+extern const char kTestModeKey[];
+
+#ifdef __MINGW32__
+#define DCARD_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define DCARD_PRINTF_FORMAT printf
+#endif
+
+// printf for lines that hold the card's text (Windows-1252: the degree sign
+// of a unit). Linux gets UTF-8; on Windows a console shows it right whatever
+// its code page, and redirected output keeps the card's bytes.
+void printCardText(const char* format, ...) __attribute__((format(DCARD_PRINTF_FORMAT, 1, 2)));
+// A line for standard error in the system's ANSI code page (the system's
+// messages, the command line), shown right by a Windows console the same way.
+void printError(const std::string& line);

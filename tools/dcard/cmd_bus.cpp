@@ -41,8 +41,13 @@ int runI2C(const Arguments& arguments)
     if (action == "write" || action == "read") {
         if (words.size() < 4 || !byteArgument(words[2], 255, address) || !byteArgument(words[3], 255, subAddress))
             return usage(command, action + " takes an address and a sub-address (0..255)");
-        if (action == "read" && (words.size() != 5 || !byteArgument(words[4], 256, count)))
-            return usage(command, "read takes a count of 0..256 bytes");
+        if (action == "read" && words.size() > 5)
+            return unexpected(command, words[5]);
+        // A read of nothing would send a request and show nothing.
+        if (action == "read" &&
+            (words.size() != 5 || !byteArgument(words[4], 256, count) || count == 0))
+            return usage(command, "read takes a count of 1..256 bytes" +
+                                      (words.size() == 5 ? ", not '" + words[4] + "'" : ""));
         for (size_t i = 4; action == "write" && i < words.size(); ++i) {
             int byte = 0;
             if (!byteArgument(words[i], 255, byte))
@@ -61,7 +66,10 @@ int runI2C(const Arguments& arguments)
         if (commandWords.empty() || commandWords.size() > 256)
             return usage(command, "cmd takes 1 to 256 words (byte in bits 0-7, attribute in 16-17)");
     } else if (action != "speeds") {
-        return usage(command, "give an action: speeds, write, read or cmd");
+        return usage(command, action.empty() ? "give an action: speeds, write, read or cmd"
+                                             : "unknown action '" + action + "'");
+    } else if (words.size() > 2) {
+        return unexpected(command, words[2]);
     }
 
     auto card = openCard(arguments, command);
@@ -113,6 +121,8 @@ int runSignal(const Arguments& arguments)
     int64_t camera = 0;
     if (!numberOption(arguments, command, "camera", 0, 9, 0, camera))
         return kUsage;
+    if (arguments.words.size() > 2)
+        return unexpected(command, arguments.words[2]);
     if (arguments.words.size() != 2)
         return usage(command, "give the signal: bw60, bw50, ntsc, pal, secam (or 0..4)");
     const std::string& text = arguments.words[1];
@@ -136,6 +146,8 @@ int runOutputs(const Arguments& arguments)
 {
     const char* command = "outputs";
     int value = 0;
+    if (arguments.words.size() > 2)
+        return unexpected(command, arguments.words[2]);
     if (arguments.words.size() != 2 || !byteArgument(arguments.words[1], 15, value))
         return usage(command, "give the four outputs as a value 0..15");
     auto card = openCard(arguments, command);
@@ -152,8 +164,8 @@ int runOutputs(const Arguments& arguments)
 int runInputs(const Arguments& arguments)
 {
     const char* command = "inputs";
-    if (arguments.words.size() != 1)
-        return usage(command, "takes no arguments");
+    if (arguments.words.size() > 1)
+        return unexpected(command, arguments.words[1]);
     auto card = openCard(arguments, command);
     if (!card)
         return kFailed;

@@ -12,6 +12,9 @@
 
 namespace {
 
+// Key paths of this length or longer are refused.
+constexpr size_t kTavDigKeyLimit = 128;
+
 void printSettings()
 {
     TavDigVFWMode mode{};
@@ -51,18 +54,43 @@ bool writeBmp(HGLOBAL picture, const std::string& path, std::string& why)
     return written;
 }
 
+// The capture interface knows card 0 only.
+bool cardZero(const Arguments& arguments, const char* command)
+{
+    int64_t number = 0;
+    if (!arguments.has("card") || (parseNumber(arguments.value("card"), number) && number == 0))
+        return true;
+    usage(command, "the capture interface uses card 0 only, not --card " + arguments.value("card"));
+    return false;
+}
+
 } // namespace
 
 int runDialog(const Arguments& arguments)
 {
     const char* command = "dialog";
-    int type = 0;
-    if (arguments.words.size() == 2)
-        type = atoi(arguments.words[1].c_str());
-    if (type != TAVDIG_FORMAT && type != TAVDIG_SOURCE && type != TAVDIG_FULL)
-        return usage(command, "say 1 (picture format), 2 (input) or 7 (all, with the preview)");
+    const auto& words = arguments.words;
+    if (words.size() > 2)
+        return unexpected(command, words[2]);
+    int64_t type = 0;
+    if (words.size() < 2 || !parseNumber(words[1], type) ||
+        (type != TAVDIG_FORMAT && type != TAVDIG_SOURCE && type != TAVDIG_FULL))
+        return usage(command, "say 1 (picture format), 2 (input and registers) or 7 (all)" +
+                                  (words.size() < 2 ? "" : ", not '" + words[1] + "'"));
+    if (!cardZero(arguments, command))
+        return kUsage;
+    // Open, as a capture host has it, so that the dialog shows the card's
+    // inputs and registers.
+    auto card = openCard(arguments, command);
+    if (!card)
+        return kFailed;
     std::string key = arguments.value("key");
-    int result = TavDigDialog(nullptr, type, key.empty() ? nullptr : key.c_str());
+    int result = TavDigDialog(nullptr, static_cast<int>(type), key.empty() ? nullptr : key.c_str());
+    // The library refuses a long key path without a word, as if cancelled.
+    if (!result && key.size() >= kTavDigKeyLimit)
+        return fail(command, "TavDigDialog refused the key path: it takes at most " +
+                                 std::to_string(kTavDigKeyLimit - 1) +
+                                 " characters, this one has " + std::to_string(key.size()));
     printf("%s\n", result ? "OK" : "cancelled");
     printSettings();
     return kSuccess;
@@ -71,8 +99,10 @@ int runDialog(const Arguments& arguments)
 int runCapture(const Arguments& arguments)
 {
     const char* command = "capture";
-    if (arguments.words.size() != 1)
-        return usage(command, "takes no arguments");
+    if (arguments.words.size() > 1)
+        return unexpected(command, arguments.words[1]);
+    if (!cardZero(arguments, command))
+        return kUsage;
     std::string output = arguments.value("output", "capture.bmp");
     HGLOBAL picture = TavDigCapture(nullptr);
     if (!picture)

@@ -88,6 +88,8 @@ std::string writeRaw(const std::string& path, const std::vector<uint8_t>& frame,
 int runGrab(const Arguments& arguments)
 {
     const char* command = "grab";
+    if (arguments.words.size() > 1)
+        return unexpected(command, arguments.words[1]);
     int64_t camera = 0, count = 1, mode = -1, every = 0;
     if (!numberOption(arguments, command, "camera", 0, 9, 0, camera) ||
         !numberOption(arguments, command, "count", 1, 1000000, 1, count) ||
@@ -123,6 +125,17 @@ int runGrab(const Arguments& arguments)
         format = {static_cast<int>(mode), record.width,      record.height,
                   record.bitsPerPixel,    record.colourType, static_cast<uint32_t>(record.frameBytes)};
     }
+    DCardParam param;
+    memset(&param, 0, sizeof(param));
+    param.size = sizeof(param);
+    if (DCardGetParamEx(card->handle(), &param) && param.frameMemorySize &&
+        format.frameBytes > param.frameMemorySize)
+        return fail(command, "a " + std::to_string(format.width) + "x" +
+                                 std::to_string(format.height) + " frame of " +
+                                 std::to_string(format.bits) + " bits takes " +
+                                 std::to_string(format.frameBytes) + " bytes, more than the " +
+                                 std::to_string(param.frameMemorySize) +
+                                 " of the card's frame memory");
     if (!raw) {
         if (format.colourType == DCARD_COLOUR_YUV422)
             return usage(command, "a BMP file cannot hold YUV 4:2:2 frames; write a .raw file");

@@ -26,6 +26,8 @@ const char* formatName(int colourType, int bits)
 
 int runInfo(const Arguments& arguments)
 {
+    if (arguments.words.size() > 1)
+        return unexpected("info", arguments.words[1]);
     auto card = openCard(arguments, "info");
     if (!card)
         return kFailed;
@@ -44,6 +46,9 @@ int runInfo(const Arguments& arguments)
     bool haveBoard = DCardGetDriverParam(handle, 0, 20, &boardId) != 0;
 
     printf("Card %d (handle %d)\n", card->number(), handle);
+    if (testMode())
+        printf("  Test mode:        on (Debug=1 in SAA7146.INI): no driver, frames from raw "
+               "files\n");
     printf("  Decoder:          %s (type %d)\n", decoderName(decoder), decoder);
     if (haveBoard)
         printf("  Board id:         0x%08x (driver parameter 20)\n", static_cast<unsigned>(boardId));
@@ -100,7 +105,7 @@ int runInfo(const Arguments& arguments)
             if (!functions.DCardGetCameraRecord(handle, camera, &record))
                 continue;
             record.name[sizeof(record.name) - 1] = '\0';
-            printf("    %d: %s\n", camera, record.name[0] ? displayText(record.name).c_str() : "(no name)");
+            printCardText("    %d: %s\n", camera, record.name[0] ? record.name : "(no name)");
         }
     }
     return kSuccess;
@@ -108,6 +113,8 @@ int runInfo(const Arguments& arguments)
 
 int runModes(const Arguments& arguments)
 {
+    if (arguments.words.size() > 1)
+        return unexpected("modes", arguments.words[1]);
     auto card = openCard(arguments, "modes");
     if (!card)
         return kFailed;

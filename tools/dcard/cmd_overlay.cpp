@@ -4,6 +4,7 @@
 
 #include "card.h"
 #include "commands.h"
+#include "display.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ bool parseRect(const std::string& text, RECT& rect)
 int runOverlay(const Arguments& arguments)
 {
     const char* command = "overlay";
+    if (arguments.words.size() > 2)
+        return unexpected(command, arguments.words[2]);
     if (arguments.words.size() != 2 || (arguments.words[1] != "on" && arguments.words[1] != "off"))
         return usage(command, "say on or off");
     bool on = arguments.words[1] == "on";
@@ -35,7 +38,19 @@ int runOverlay(const Arguments& arguments)
     RECT rect = {0, 0, 0, 0};
     bool haveRect = arguments.has("rect");
     if (haveRect && !parseRect(arguments.value("rect"), rect))
-        return usage(command, "--rect takes LEFT,TOP,RIGHT,BOTTOM in screen pixels");
+        return usage(command, "--rect takes LEFT,TOP,RIGHT,BOTTOM in screen pixels, not '" +
+                                  arguments.value("rect") + "'");
+    if (haveRect && (rect.right <= rect.left || rect.bottom <= rect.top))
+        return usage(command, "--rect " + arguments.value("rect") +
+                                  " is empty: RIGHT must lie beyond LEFT, BOTTOM below TOP");
+    // The card writes into the display's frame buffer where it is told: keep
+    // it on the display.
+    DisplayInfo display = haveRect ? queryDisplay() : DisplayInfo();
+    if (display.known && (rect.left < 0 || rect.top < 0 || rect.right > display.width ||
+                          rect.bottom > display.height))
+        return usage(command, "--rect " + arguments.value("rect") + " does not lie on the " +
+                                  std::to_string(display.width) + " x " +
+                                  std::to_string(display.height) + " display");
     auto card = openCard(arguments, command);
     if (!card)
         return kFailed;

@@ -15,8 +15,10 @@ int runSim(const Arguments& arguments)
     const char* command = "sim";
     const auto& words = arguments.words;
     std::string action = words.size() > 1 ? words[1] : "where";
-    if (words.size() > 2 || (action != "where" && action != "reset"))
-        return usage(command, "give an action: where or reset");
+    if (words.size() > 2)
+        return unexpected(command, words[2]);
+    if (action != "where" && action != "reset")
+        return usage(command, "unknown action '" + action + "': give where or reset");
 #ifdef _WIN32
     return fail(command, "this build talks to the card's driver: it has no virtual card");
 #else

@@ -7,7 +7,8 @@
 struct Command {
     const char* name;
     const char* summary;
-    const char* usage; // options and arguments, shown by --help
+    const char* options; // those it takes, as Options reads them
+    const char* usage;   // options and arguments, shown by --help
     int (*run)(const Arguments& arguments);
 };
 
