@@ -193,8 +193,17 @@ int DigitCard::windowsMaskEx(HWND window, const RECT* target, const void* initia
         }
     }
     // Repainted after the card's lock is released: a covering window of
-    // another thread that is itself waiting for this card then paints.
-    for (int i = 0; i < redraw.count; ++i)
-        RedrawWindow(redraw.windows[i], nullptr, nullptr, kCoverRedraw);
+    // another thread that is itself waiting for this card then paints. Only
+    // the caller's own windows are painted at once; another thread's are
+    // made invalid, for that thread to paint when it next takes a message,
+    // because waiting for its painting could wait for a thread that waits
+    // for this one (the capture dialog's thread stopping the preview loop
+    // while the loop repaints the dialog's own drop-down list).
+    const DWORD self = GetCurrentThreadId();
+    for (int i = 0; i < redraw.count; ++i) {
+        HWND cover = redraw.windows[i];
+        bool own = GetWindowThreadProcessId(cover, nullptr) == self;
+        RedrawWindow(cover, nullptr, nullptr, own ? kCoverRedraw : kCoverRedraw & ~RDW_UPDATENOW);
+    }
     return 1;
 }

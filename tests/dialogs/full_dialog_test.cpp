@@ -2,6 +2,7 @@
 // Cancel, and the live preview as a bitmap and as an overlay.
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include <saa7146/tavdig.h>
 
@@ -378,6 +379,61 @@ TEST_F(FullDialogTest, EveryTransitionOfThePreview)
     EXPECT_EQ(script.timedOut, "");
     EXPECT_EQ(script.at, script.steps.size());
     EXPECT_EQ(sim::card(0).overlay().camera, 0);
+}
+
+// Moved a pixel right (and back after 32), so the next mask of the preview
+// loop has a list of covers it has not had before to repaint.
+void moveCover(HWND cover)
+{
+    static int moves = 0;
+    RECT now;
+    GetWindowRect(cover, &now);
+    int step = ++moves % 32 ? 1 : -31;
+    harness::placeWindow(cover, {now.left + step, now.top, now.right + step, now.bottom});
+}
+
+// OK and Cancel in overlay mode while the preview loop repaints a window of
+// the dialog's own thread that covers the picture (as a drop-down list
+// does): the loop never waits for the dialog's thread, which waits for the
+// loop to stop.
+TEST_F(FullDialogTest, OkAndCancelWhileTheLoopRepaintsACoverOfTheDialogsThread)
+{
+    for (int round = 0; round < 4; ++round) {
+        SetUp();
+        store("Picmode", 2);
+        HWND cover = nullptr;
+        size_t masks = 0;
+        Script script;
+        script.steps = {
+            {"a cover of the dialog's thread", [&](HWND) {
+                 RECT picture = pictureOnScreen();
+                 cover = harness::makeWindow({picture.left + 20, picture.top + 20,
+                                              picture.left + 120, picture.top + 80});
+                 masks = sim::card(0).countRequests(driver::Mask);
+                 return true;
+             }},
+            {"the loop repaints it", [&](HWND) {
+                 moveCover(cover);
+                 return sim::card(0).countRequests(driver::Mask) >= masks + 10;
+             }},
+            {round % 2 ? "Cancel" : "OK", [&](HWND dialog) {
+                 // Pressed the moment the loop waits for this thread, if it
+                 // ever does: the stop then waits for a loop that waits for it.
+                 moveCover(cover);
+                 auto until = Clock::now() + std::chrono::milliseconds(300);
+                 while (Clock::now() < until && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE))
+                     std::this_thread::yield();
+                 return click(dialog, round % 2 ? IDCANCEL : IDOK);
+             }}};
+        script.install();
+        HGLOBAL picture = TavDigCapture(nullptr);
+        EXPECT_EQ(script.timedOut, "") << round;
+        EXPECT_EQ(picture != nullptr, round % 2 == 0) << round;
+        if (picture)
+            GlobalFree(picture);
+        EXPECT_FALSE(dialogState().Running());
+        harness::destroyWindows();
+    }
 }
 
 // Stopping the preview returns while the loop waits on a slow frame.

@@ -1,6 +1,9 @@
 // Masks against the stand-in's window manager: random window stacks checked
 // pixel by pixel, and the repaints as the window manager records them.
+#include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include <saa7146/dcard.h>
@@ -123,6 +126,27 @@ TEST_F(MaskWindowsTest, RepaintsInListOrderWithTheirFlags)
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].window, second);
     EXPECT_EQ(seen[1].window, first);
+
+    // A covering window of a thread that takes no messages now is made
+    // invalid, not painted: the mask does not wait for that thread.
+    std::atomic<HWND> others{nullptr};
+    std::atomic<bool> done{false};
+    std::thread busy([&] {
+        others = window({50, 10, 60, 20});
+        while (!done)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    while (!others)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    standin::clearRedraws();
+    ASSERT_EQ(DCardWindowsMask(1, video, &target), 1);
+    seen = standin::redraws();
+    done = true;
+    busy.join();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2].window, others.load()) << "on top: the last of the list";
+    EXPECT_EQ(seen[2].flags, 0x587u & ~UINT(RDW_UPDATENOW));
+    EXPECT_EQ(seen[0].flags, 0x587u);
 }
 
 } // namespace

@@ -94,6 +94,11 @@ void pumpMessages();
 // test program itself, which holds the library and its resources).
 HINSTANCE libraryInstance();
 
+// The system's part of every test's deadline: made ready before the tests
+// start, and ending the process when a test overruns it.
+void prepareProcess();
+[[noreturn]] void endProcessAfterOverrun();
+
 // A directory of the test process's own.
 std::string scratchDirectory();
 

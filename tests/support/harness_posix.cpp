@@ -10,6 +10,13 @@
 
 namespace harness {
 
+void prepareProcess() {}
+
+void endProcessAfterOverrun()
+{
+    _exit(3);
+}
+
 HINSTANCE libraryInstance()
 {
     return GetModuleHandleA("SAA7146.dll");

@@ -2,9 +2,8 @@
 // a watcher thread answers every message box of the process with OK and
 // records it. The process makes its first window-system call on the main
 // thread before any other thread exists (two threads making their first
-// calls at once can deadlock Wine's one-time set-up), and every test has a
-// deadline: one that overruns it closes the process's windows and ends the
-// process with its name, instead of hanging.
+// calls at once can deadlock Wine's one-time set-up); a test that overruns
+// its deadline closes the process's windows before the process ends.
 #include "support/harness.h"
 
 #include "support/dialog_driver.h"
@@ -110,66 +109,6 @@ BOOL CALLBACK closeOwnWindow(HWND window, LPARAM)
     return TRUE;
 }
 
-// Ends the process when one test runs past its deadline
-// (SAA7146_TEST_DEADLINE seconds, 120 unless set).
-class Deadline : public ::testing::EmptyTestEventListener {
-public:
-    void OnTestProgramStart(const ::testing::UnitTest&) override
-    {
-        startWindowSystem();
-        const char* text = getenv("SAA7146_TEST_DEADLINE");
-        int seconds = text ? atoi(text) : 0;
-        limit_ = std::chrono::seconds(seconds > 0 ? seconds : 120);
-        std::thread([this] { watch(); }).detach();
-    }
-    void OnTestStart(const ::testing::TestInfo& test) override
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        name_ = std::string(test.test_suite_name()) + "." + test.name();
-        started_ = std::chrono::steady_clock::now();
-        running_ = true;
-    }
-    void OnTestEnd(const ::testing::TestInfo&) override
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        running_ = false;
-    }
-
-private:
-    void watch()
-    {
-        for (;;) {
-            Sleep(200);
-            std::string overrun;
-            {
-                std::lock_guard<std::mutex> hold(lock_);
-                if (running_ && std::chrono::steady_clock::now() - started_ > limit_)
-                    overrun = name_;
-            }
-            if (overrun.empty())
-                continue;
-            fflush(stdout);
-            fprintf(stderr, "\n%s did not end within its deadline of %d s: its windows are closed and the process ends\n",
-                    overrun.c_str(), int(limit_.count()));
-            fflush(stderr);
-            EnumWindows(closeOwnWindow, 0);
-            Sleep(500);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-    }
-
-    std::mutex lock_;
-    std::string name_;
-    std::chrono::steady_clock::time_point started_;
-    std::chrono::seconds limit_{120};
-    bool running_ = false;
-};
-
-const bool deadlineInstalled = [] {
-    ::testing::UnitTest::GetInstance()->listeners().Append(new Deadline);
-    return true;
-}();
-
 Watcher& watcher()
 {
     static Watcher instance;
@@ -192,6 +131,19 @@ Watcher& watcher()
 }
 
 } // namespace
+
+void prepareProcess()
+{
+    startWindowSystem();
+}
+
+void endProcessAfterOverrun()
+{
+    EnumWindows(closeOwnWindow, 0);
+    Sleep(500);
+    TerminateProcess(GetCurrentProcess(), 3);
+    abort();
+}
 
 namespace {
 

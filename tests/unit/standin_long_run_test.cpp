@@ -3,6 +3,8 @@
 // have come and gone, and the window table does not grow with every window.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <set>
 #include <string>
@@ -106,8 +108,17 @@ TEST_F(StandInLongRunTest, PaintGoesToLiveInvalidWindowsOfTheThreadOldestFirst)
     HWND older = standin::createWindow({});
     HWND valid = standin::createWindow({});
     HWND newer = standin::createWindow({});
-    HWND otherThreads = nullptr;
-    std::thread([&] { otherThreads = standin::createWindow({}); }).join();
+    // A window of a thread that lives on meanwhile (a thread's windows end
+    // with it).
+    std::atomic<HWND> otherThreads{nullptr};
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        otherThreads = standin::createWindow({});
+        while (!done)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    while (!otherThreads)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     InvalidateRect(otherThreads, nullptr, TRUE);
     InvalidateRect(newer, nullptr, TRUE);
     InvalidateRect(older, nullptr, TRUE);
@@ -122,6 +133,9 @@ TEST_F(StandInLongRunTest, PaintGoesToLiveInvalidWindowsOfTheThreadOldestFirst)
     }
     EXPECT_EQ(nextPaint(), nullptr) << "the other thread's window is painted by its thread";
     EXPECT_TRUE(standin::windowIsInvalid(otherThreads));
+    done = true;
+    other.join();
+    EXPECT_FALSE(IsWindow(otherThreads)) << "gone with its thread";
 
     // Invalid again after a paint: found again.
     InvalidateRect(newer, nullptr, FALSE);

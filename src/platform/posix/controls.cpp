@@ -90,9 +90,23 @@ LRESULT CALLBACK buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 record->control.check = record->control.check == BST_CHECKED ? BST_UNCHECKED
                                                                              : BST_CHECKED;
         }
-        if (kind == BS_AUTORADIOBUTTON)
-            for (HWND member : radioGroup(window))
-                SendMessageA(member, BM_SETCHECK, member == window ? BST_CHECKED : BST_UNCHECKED, 0);
+        // The group's other automatic radio buttons are unchecked, but only
+        // those enabled and visible, as Windows walks a group.
+        if (kind == BS_AUTORADIOBUTTON) {
+            for (HWND member : radioGroup(window)) {
+                bool reachable = false;
+                {
+                    HOLD_MODEL;
+                    const WindowRecord* other = findWindow(member);
+                    reachable = other && !(other->style & WS_DISABLED) && (other->style & WS_VISIBLE) &&
+                                buttonKind(*other) == BS_AUTORADIOBUTTON;
+                }
+                if (member == window)
+                    SendMessageA(member, BM_SETCHECK, BST_CHECKED, 0);
+                else if (reachable)
+                    SendMessageA(member, BM_SETCHECK, BST_UNCHECKED, 0);
+            }
+        }
         notifyParent(window, BN_CLICKED);
         return 0;
     }

@@ -215,8 +215,12 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND par
     procedure(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), parameter);
     ShowWindow(dialog, SW_SHOW);
 
+    // The loop ends when the dialog ends, when its window is gone (its owner
+    // was destroyed), or on WM_QUIT, which it puts back for the caller's
+    // own loop, as Windows does.
     INT_PTR result = 0;
-    for (int pass = 0; !ended(dialog, result); ++pass) {
+    bool quit = false;
+    for (int pass = 0; !quit && IsWindow(dialog) && !ended(dialog, result); ++pass) {
         standin::DialogDriver driver;
         {
             std::lock_guard<std::mutex> hold(dialogs().mutex);
@@ -233,18 +237,21 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND par
         MSG message;
         int handled = 0;
         while (handled < 64 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                quit = true;
+                break;
+            }
             DispatchMessageA(&message);
             ++handled;
         }
-        // A procedure that does not end on its close box is ended here.
-        if (closing && !ended(dialog, result))
-            EndDialog(dialog, IDCANCEL);
         if (!handled)
             usleep(1000);
     }
     if (parentWasEnabled)
         EnableWindow(parent, TRUE);
-    DestroyWindow(dialog);
+    if (IsWindow(dialog))
+        DestroyWindow(dialog);
     {
         std::lock_guard<std::mutex> hold(dialogs().mutex);
         dialogs().running.erase(dialog);

@@ -45,8 +45,23 @@ void clearMessageBoxes()
 
 extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    std::lock_guard<std::mutex> hold(boxes().mutex);
-    standin::keepRecord(boxes().shown,
-                        {owner, text ? text : "", caption ? caption : "Error", type});
-    return boxes().answer;
+    int answer;
+    {
+        std::lock_guard<std::mutex> hold(boxes().mutex);
+        standin::keepRecord(boxes().shown,
+                            {owner, text ? text : "", caption ? caption : "Error", type});
+        answer = boxes().answer;
+    }
+    // A message box runs a modal loop of its own until it is answered: what
+    // waits for the thread's other windows is dispatched meanwhile, and
+    // WM_QUIT ends the box and is put back.
+    MSG message;
+    for (int handled = 0; handled < 64 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++handled) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        DispatchMessageA(&message);
+    }
+    return answer;
 }

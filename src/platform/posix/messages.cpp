@@ -1,12 +1,20 @@
-// Messages and painting of the stand-in's windows: sent messages run the
-// window procedure on the calling thread; posted ones wait in the queue of
-// the window's thread; invalid windows get WM_PAINT when their thread's
-// queue is empty or a redraw asks for it at once.
+// Messages and painting of the stand-in's windows, as Windows has them: a
+// message sent to a window of the calling thread runs its procedure at
+// once; one sent to another thread's window waits until that thread takes
+// it (in GetMessage, PeekMessage, or while it waits in a send of its own),
+// and the sender serves what is sent to it meanwhile. Posted messages wait
+// in the queue of the window's thread. Invalid windows get WM_PAINT when
+// their thread's queue is empty, or at once when a redraw asks for it: for
+// another thread's window that, too, is a send that waits. When a thread
+// ends, its windows go with it and what was sent to it is answered with 0.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
+#include <set>
 
 #include "platform/posix/control.h"
 #include "platform/posix/window_model.h"
@@ -18,10 +26,22 @@ using standin::findWindow;
 using standin::windowModel;
 using standin::WindowRecord;
 
+// A message sent to another thread's window, until that thread has run it.
+struct Sent {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool done = false;
+};
+
 struct Queues {
     std::mutex lock;
-    std::condition_variable posted;
+    std::condition_variable posted; // anything posted, sent or answered
     std::map<DWORD, std::deque<MSG>> byThread;
+    std::map<DWORD, std::deque<std::shared_ptr<Sent>>> sent;
+    std::set<DWORD> ended; // threads gone, whose windows went with them
     std::vector<standin::RedrawRecord> redraws;
 };
 
@@ -59,9 +79,104 @@ HWND invalidWindow(DWORD thread, HWND filter)
     return nullptr;
 }
 
+LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC procedure = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
+        WindowRecord* record = findWindow(window);
+        if (!record) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        procedure = record->procedure;
+    }
+    return procedure ? procedure(window, message, wParam, lParam)
+                     : DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Runs what other threads sent to this thread's windows; whether there was
+// anything.
+bool serveSent(DWORD thread)
+{
+    bool any = false;
+    for (;;) {
+        std::shared_ptr<Sent> next;
+        {
+            std::lock_guard<std::mutex> hold(queues().lock);
+            auto found = queues().sent.find(thread);
+            if (found == queues().sent.end() || found->second.empty())
+                break;
+            next = found->second.front();
+            found->second.pop_front();
+        }
+        LRESULT result = callProcedure(next->window, next->message, next->wParam, next->lParam);
+        {
+            std::lock_guard<std::mutex> hold(queues().lock);
+            next->result = result;
+            next->done = true;
+            queues().posted.notify_all();
+        }
+        any = true;
+    }
+    return any;
+}
+
+// Sends to a window of another thread and waits for its answer, serving
+// what is sent to this thread meanwhile; 0 when the window or its thread is
+// gone first.
+LRESULT sendAcross(HWND window, DWORD thread, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto sent = std::make_shared<Sent>(Sent{window, message, wParam, lParam});
+    {
+        std::lock_guard<std::mutex> hold(queues().lock);
+        if (queues().ended.count(thread))
+            return 0;
+        queues().sent[thread].push_back(sent);
+        queues().posted.notify_all();
+    }
+    const DWORD self = GetCurrentThreadId();
+    for (;;) {
+        serveSent(self);
+        bool alive = IsWindow(window) != FALSE;
+        std::unique_lock<std::mutex> hold(queues().lock);
+        if (sent->done)
+            return sent->result;
+        if (!alive || queues().ended.count(thread)) {
+            auto& waiting = queues().sent[thread];
+            waiting.erase(std::remove(waiting.begin(), waiting.end(), sent), waiting.end());
+            return 0;
+        }
+        queues().posted.wait_for(hold, std::chrono::milliseconds(5));
+    }
+}
+
+// Ends with the thread: its windows go (without messages: the thread has
+// stopped running code) and what was sent to it is answered with 0.
+struct ThreadWindows {
+    DWORD thread = GetCurrentThreadId();
+    ~ThreadWindows()
+    {
+        {
+            std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
+            for (auto& slot : windowModel().slots)
+                if (slot && slot->thread == thread)
+                    standin::removeWindowQuietly(slot->handle);
+        }
+        std::lock_guard<std::mutex> hold(queues().lock);
+        queues().ended.insert(thread);
+        queues().byThread.erase(thread);
+        for (auto& sent : queues().sent[thread])
+            sent->done = true;
+        queues().sent.erase(thread);
+        queues().posted.notify_all();
+    }
+};
+
 bool takeMessage(MSG* message, HWND window, UINT first, UINT last, bool remove)
 {
     DWORD thread = GetCurrentThreadId();
+    serveSent(thread);
     {
         std::lock_guard<std::mutex> hold(queues().lock);
         auto& queue = queues().byThread[thread];
@@ -97,8 +212,8 @@ void markInvalid(HWND window, bool erase, bool children)
             markInvalid(child, erase, true);
 }
 
-// Sends WM_PAINT to the window, and its children, while they are invalid and
-// belong to the calling thread.
+// Sends WM_PAINT to the window, and its children, while they are invalid:
+// for a window of another thread the send waits until that thread paints.
 void paintNow(HWND window, bool children)
 {
     std::vector<HWND> kids;
@@ -106,7 +221,7 @@ void paintNow(HWND window, bool children)
     {
         std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
         WindowRecord* record = findWindow(window);
-        if (!record || record->thread != GetCurrentThreadId())
+        if (!record)
             return;
         paint = record->invalid;
         kids = record->children;
@@ -150,11 +265,21 @@ bool windowIsInvalid(HWND window)
 
 } // namespace standin
 
+namespace standin {
+
+void noteWindowThread()
+{
+    thread_local ThreadWindows windows;
+    (void)windows.thread;
+}
+
+} // namespace standin
+
 extern "C" {
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC procedure = nullptr;
+    DWORD thread = 0;
     {
         std::lock_guard<std::recursive_mutex> hold(windowModel().lock);
         WindowRecord* record = findWindow(window);
@@ -162,10 +287,11 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
-        procedure = record->procedure;
+        thread = record->thread;
     }
-    return procedure ? procedure(window, message, wParam, lParam)
-                     : DefWindowProcA(window, message, wParam, lParam);
+    if (thread != GetCurrentThreadId())
+        return sendAcross(window, thread, message, wParam, lParam);
+    return callProcedure(window, message, wParam, lParam);
 }
 
 LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
@@ -189,8 +315,8 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     {
         std::lock_guard<std::mutex> hold(queues().lock);
         queues().byThread[thread].push_back(MSG{window, message, wParam, lParam, 0, {0, 0}});
+        queues().posted.notify_all();
     }
-    queues().posted.notify_all();
     return TRUE;
 }
 
@@ -203,13 +329,27 @@ BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT 
 {
     if (!message)
         return FALSE;
+    // Asked for sent messages only: they are run, and nothing is returned.
+    if ((remove & 0xFFFF0000u) == PM_QS_SENDMESSAGE) {
+        serveSent(GetCurrentThreadId());
+        return FALSE;
+    }
     return takeMessage(message, window, first, last, (remove & PM_REMOVE) != 0) ? TRUE : FALSE;
+}
+
+DWORD WINAPI GetQueueStatus(UINT flags)
+{
+    std::lock_guard<std::mutex> hold(queues().lock);
+    auto found = queues().sent.find(GetCurrentThreadId());
+    bool sent = found != queues().sent.end() && !found->second.empty();
+    return (flags & QS_SENDMESSAGE) && sent ? (QS_SENDMESSAGE << 16) | QS_SENDMESSAGE : 0;
 }
 
 BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT first, UINT last)
 {
     if (!message)
         return -1;
+    standin::noteWindowThread();
     for (;;) {
         if (takeMessage(message, window, first, last, true))
             return message->message == WM_QUIT ? FALSE : TRUE;

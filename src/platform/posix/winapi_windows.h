@@ -60,6 +60,7 @@ typedef struct tagCREATESTRUCTA {
 #define WS_THICKFRAME 0x00040000u
 #define WS_GROUP 0x00020000u
 #define WS_TABSTOP 0x00010000u
+#define WS_EX_TOOLWINDOW 0x00000080u
 
 #define GW_HWNDFIRST 0
 #define GW_HWNDLAST 1
@@ -119,6 +120,8 @@ typedef struct tagCREATESTRUCTA {
 
 #define PM_NOREMOVE 0x0000u
 #define PM_REMOVE 0x0001u
+#define QS_SENDMESSAGE 0x0040u
+#define PM_QS_SENDMESSAGE (QS_SENDMESSAGE << 16)
 
 #define HWND_TOP (reinterpret_cast<HWND>(0))
 #define HWND_BOTTOM (reinterpret_cast<HWND>(1))
@@ -190,6 +193,8 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 void WINAPI PostQuitMessage(int code);
 BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove);
 BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT first, UINT last);
+// QS_SENDMESSAGE in both words while another thread waits on a send to this one.
+DWORD WINAPI GetQueueStatus(UINT flags);
 BOOL WINAPI TranslateMessage(const MSG* message);
 LRESULT WINAPI DispatchMessageA(const MSG* message);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

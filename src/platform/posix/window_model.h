@@ -88,5 +88,10 @@ POINT clientOrigin(const WindowRecord& window);
 HWND addWindow(WindowRecord record);
 // Ends the window's record and frees its slot; the caller holds the lock.
 void freeWindowSlot(HWND window);
+// Takes the window out of its siblings and frees its slot and its
+// children's, sending nothing; the caller holds the lock.
+void removeWindowQuietly(HWND window);
+// Notes that the calling thread owns windows, so that they go when it ends.
+void noteWindowThread();
 
 } // namespace standin

@@ -96,6 +96,7 @@ HWND addWindow(WindowRecord record)
         kFirstWindow + 4 * (uintptr_t(slot) + uintptr_t(model.generations[slot]) * kSlotCount));
     record.serial = model.made++;
     record.thread = GetCurrentThreadId();
+    noteWindowThread();
     record.frame = frameFor(record.style, record.exStyle);
     HWND handle = record.handle;
     model.slots[slot] = std::make_unique<WindowRecord>(std::move(record));
@@ -119,6 +120,18 @@ HWND createWindow(const WindowSpec& wanted)
     else
         record.owner = wanted.parent;
     return addWindow(std::move(record));
+}
+
+void removeWindowQuietly(HWND window)
+{
+    WindowRecord* record = findWindow(window);
+    if (!record)
+        return;
+    for (HWND child : std::vector<HWND>(record->children))
+        removeWindowQuietly(child);
+    auto& list = siblingsOf(*record);
+    list.erase(std::remove(list.begin(), list.end(), window), list.end());
+    freeWindowSlot(window);
 }
 
 void destroyAllWindows()
@@ -175,7 +188,7 @@ DWORD WINAPI GetCurrentProcessId(void)
 
 BOOL WINAPI DestroyWindow(HWND window)
 {
-    std::vector<HWND> children;
+    std::vector<HWND> children, owned;
     {
         HOLD_MODEL;
         WindowRecord* record = findWindow(window);
@@ -184,7 +197,15 @@ BOOL WINAPI DestroyWindow(HWND window)
             return FALSE;
         }
         children = record->children;
+        // The windows it owns go first (those of its own thread).
+        if (!record->parent)
+            for (HWND top : windowModel().topLevel)
+                if (const WindowRecord* other = findWindow(top))
+                    if (other->owner == window && other->thread == record->thread)
+                        owned.push_back(top);
     }
+    for (HWND each : owned)
+        DestroyWindow(each);
     // The window hears of its end first, then its children, as on Windows.
     SendMessageA(window, WM_DESTROY, 0, 0);
     for (HWND child : children)
