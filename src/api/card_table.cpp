@@ -15,3 +15,12 @@ DigitCard* cardFromHandle(int handle)
     DigitCard& card = table.cards[handle - 1];
     return card.isOpen() ? &card : nullptr;
 }
+
+void closeOpenCards()
+{
+    CardTable& table = cardTable();
+    SemaphoreScope hold(table.lock);
+    for (DigitCard& card : table.cards)
+        if (card.isOpen())
+            card.close();
+}

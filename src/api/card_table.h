@@ -18,6 +18,10 @@ struct CardTable {
 // anything that runs while the module loads.
 CardTable& cardTable();
 
+// Every open card closed, as DCardExit closes it: the library is being
+// unloaded.
+void closeOpenCards();
+
 // The open card that a handle (1..10) names, or null. The card outlives the
 // call; operations on it serialise on its own lock.
 DigitCard* cardFromHandle(int handle);

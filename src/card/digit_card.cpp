@@ -31,7 +31,10 @@ DigitCard::DigitCard() : memoryMapRequest(driver::makeRequest<driver::MapMemoryR
 
 DigitCard::~DigitCard()
 {
-    close();
+    // At the process's end the system closes the device itself, and the
+    // card's lock may belong to a thread that no longer runs.
+    if (!processEnding)
+        close();
 }
 
 int DigitCard::open()

@@ -1,6 +1,7 @@
 // Module-wide variables of the capture dialogs, and their message boxes.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -9,10 +10,14 @@ constexpr uint32_t kPreviewFrameBytes = 384 * 288 * 3 + 20;
 
 struct DialogGlobals {
     HINSTANCE instance = nullptr;
-    char caption[100] = "Orvik";
+    char caption[100] = "Orvik";        // string 1004 once the first message is shown
+    bool captionLoaded = false;
     HBITMAP previewBitmap = nullptr;
     int cardHandle = 0;                 // kept after the card is closed
     uint8_t* previewFrame = nullptr;    // kPreviewFrameBytes, only inside TavDigCapture
+    // Inside TavDigCapture, with its card and preview frame: the dialogs
+    // digitize and place the overlay only then.
+    std::atomic<bool> captureRunning{false};
 };
 
 DialogGlobals& dialogGlobals();

@@ -130,7 +130,6 @@ void initSizeAndColour(HWND dialog, DigDialogState& state)
 
 void initSource(HWND dialog, DigDialogState& state)
 {
-    CheckRadioButton(dialog, IDC_CAMERA_FIRST, IDC_CAMERA_FIRST + 9, IDC_CAMERA_FIRST + state.camera);
     int signalButton = 1; // PAL
     for (int i = 0; i < 5; ++i)
         if (kSignalOfButton[i] == state.signalType)
@@ -143,28 +142,44 @@ void initSource(HWND dialog, DigDialogState& state)
         SendDlgItemMessageA(dialog, IDC_REGISTER_LIST, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(info.label ? info.label : ""));
     SendDlgItemMessageA(dialog, IDC_REGISTER_LIST, CB_SETCURSEL, 0, 0);
-    refreshRegisterPage(dialog, 0);
 
+    bool readable[kCameraCount] = {};
     for (int i = 0; i < kCameraCount; ++i) {
         DCardCameraRecord record{};
         record.size = sizeof(record);
         record.name[0] = '\0';
         HWND button = GetDlgItem(dialog, IDC_CAMERA_FIRST + i);
-        if (DCardGetCameraRecord(1, i, &record)) {
+        readable[i] = DCardGetCameraRecord(1, i, &record) != 0;
+        if (readable[i]) {
             record.name[sizeof(record.name) - 1] = '\0';
             SetWindowTextA(button, record.name);
-            EnableWindow(button, TRUE);
         } else {
             SetWindowTextA(button, "-");
-            EnableWindow(button, FALSE);
         }
+        EnableWindow(button, readable[i] ? TRUE : FALSE);
     }
+    // The stored camera's button is checked, and a disabled button never is
+    // (clicking another would leave it checked beside that one): then the
+    // first camera that can be read. The stored number comes from the
+    // registry and is brought into range first.
+    int camera = state.camera >= 0 && state.camera < kCameraCount ? int(state.camera) : 0;
+    if (!readable[camera]) {
+        camera = -1;
+        for (int i = 0; i < kCameraCount && camera < 0; ++i)
+            if (readable[i])
+                camera = i;
+    }
+    CheckRadioButton(dialog, IDC_CAMERA_FIRST, IDC_CAMERA_FIRST + 9,
+                     camera >= 0 ? IDC_CAMERA_FIRST + camera : 0);
+    refreshRegisterPage(dialog, 0);
 }
 
 BOOL initDialog(HWND dialog)
 {
     DigDialogState& state = dialogState();
     state.cancelFlag = 0;
+    state.confirmed = false;
+    state.ending = false;
     if (state.dialogType & 1)
         initSizeAndColour(dialog, state);
     if (state.dialogType & 2)
@@ -299,6 +314,14 @@ void scrollStep(HWND dialog, WPARAM wParam)
     refreshRegisterPage(dialog, selection);
 }
 
+// After a refused final picture the preview goes on, unless the dialog was
+// ended meanwhile (a Cancel dispatched by the message box's own loop).
+void resumePreview(DigDialogState& state)
+{
+    if (!state.ending)
+        state.Start();
+}
+
 // The final picture of the full dialog into the current DIB block; 1 when
 // it is there.
 int snapshot(HWND dialog)
@@ -315,14 +338,16 @@ int snapshot(HWND dialog)
                 bytesPerPixel > 0 && bytesPerPixel <= 4;
     if (!sane || !captureRunning()) {
         showDialogMessage(dialog, IDS_DIGIT_ERROR);
-        state.Start();
+        resumePreview(state);
         return 0;
     }
     uint32_t size = uint32_t(width) * uint32_t(height) * uint32_t(bytesPerPixel) + 20;
-    auto* buffer = static_cast<uint8_t*>(malloc(size));
+    // Zeroed: what the card leaves unfilled (test mode without a file) is
+    // black in the host's picture, never old memory.
+    auto* buffer = static_cast<uint8_t*>(calloc(1, size));
     if (!buffer) {
         showDialogMessage(dialog, IDS_MEMORY_ERROR);
-        state.Start();
+        resumePreview(state);
         return 0;
     }
     int mode = bits == 16 ? 15 : bits;
@@ -331,7 +356,7 @@ int snapshot(HWND dialog)
                       mode == 8 ? 0 : 1, buffer, size, &bytes, 1)) {
         free(buffer);
         showDialogMessage(dialog, IDS_DIGIT_ERROR);
-        state.Start();
+        resumePreview(state);
         return 0;
     }
     HDC dc = GetDC(state.pictureWindow);
@@ -340,7 +365,7 @@ int snapshot(HWND dialog)
     if (!currentDibBlock()) {
         showDialogMessage(dialog, IDS_MEMORY_ERROR);
         free(buffer);
-        state.Start();
+        resumePreview(state);
         return 0;
     }
     deletePreviewBitmap();
@@ -367,6 +392,8 @@ void okStep(HWND dialog)
     if (state.dialogType == 7 && !snapshot(dialog))
         return;
     state.saveSettings();
+    state.confirmed = true;
+    state.ending = true;
     EndDialog(dialog, 0);
 }
 
@@ -378,6 +405,7 @@ void cancelStep(HWND dialog)
     if (captureRunning() && GetWindowRect(dialog, &rect))
         DCardOverlay(dialogGlobals().cardHandle, -1, &rect);
     state.cancelFlag = 1;
+    state.ending = true;
     EndDialog(dialog, 0);
 }
 
@@ -434,6 +462,11 @@ BOOL handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
                          RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN |
                              RDW_FRAME);
         }
+        return FALSE;
+    case WM_DESTROY:
+        // Destroyed without OK or Cancel (its owner went): nothing starts
+        // the preview again.
+        state.ending = true;
         return FALSE;
     case WM_COMMAND:
         return command(dialog, wParam, lParam);

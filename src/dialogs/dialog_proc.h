@@ -6,6 +6,3 @@
 #include "platform/platform.h"
 
 extern "C" DCARD_API INT_PTR CALLBACK DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The window procedure of the picture window class "SAA7146Pic".
-LRESULT CALLBACK pictureWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

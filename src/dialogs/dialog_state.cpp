@@ -6,6 +6,8 @@
 
 #include <saa7146/dcard.h>
 
+#include "card/switches.h"
+#include "dialogs/preview.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -50,7 +52,17 @@ DigDialogState::DigDialogState() : VRNTHREAD(nullptr)
 
 DigDialogState::~DigDialogState()
 {
-    StopAndJoin();
+    // At the process's end the preview thread is stopped by the system,
+    // maybe holding a lock: it is let go, never waited for.
+    if (processEnding)
+        Abandon();
+    else
+        StopAndJoin();
+}
+
+int DigDialogState::Body()
+{
+    return runPreview(*this);
 }
 
 DigDialogState& dialogState()

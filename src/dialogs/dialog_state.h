@@ -24,7 +24,7 @@ public:
     DigDialogState();
     ~DigDialogState() override;
 
-    // The preview loop.
+    // The preview loop (preview.h).
     int Body() override;
     int OnStart() override { return 1; }
     int OnStop() override { return 1; }
@@ -53,6 +53,11 @@ public:
     HWND pictureWindow = nullptr;
     int32_t cancelFlag = 0;
     int32_t dialogType = 0;
+    // The dialog now up was ended with OK (and the final picture taken),
+    // and whether it is ending at all (ended, or its window destroyed): a
+    // preview is never started again then.
+    bool confirmed = false;
+    bool ending = false;
     std::atomic<int32_t> refreshFlag{0};
     SEMAPHORE previewLock{0};
 

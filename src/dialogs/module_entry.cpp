@@ -1,52 +1,54 @@
-// What the library does when a process loads and unloads it: the capture
-// dialogs' instance, caption and picture window class.
-#include <cstring>
-
+// What the library does when a process loads and unloads it. The entry point
+// runs under the system's loader lock, so it calls nothing of the window
+// system: the picture window's class is registered when a dialog first needs
+// it, and the message caption is loaded with the first message.
+//
+// At the process's end (a detach with lpReserved set) the system has already
+// stopped every other thread, maybe inside a lock of ours, and reclaims
+// memory, handles, devices and classes itself: nothing is waited for and
+// nothing is closed. FreeLibrary (lpReserved null) takes everything down.
+#include "api/card_table.h"
+#include "card/switches.h"
 #include "dialogs/dialog_globals.h"
-#include "dialogs/dialog_proc.h"
 #include "dialogs/dialog_state.h"
+#include "dialogs/preview.h"
 #include "image/dib.h"
-#include "resources/resource_ids.h"
 
 namespace {
-
-constexpr const char* kPictureClass = "SAA7146Pic";
 
 BOOL processAttach(HINSTANCE instance)
 {
     dialogState(); // built before anything else of the dialogs, as a static object
-    DialogGlobals& globals = dialogGlobals();
-    globals.instance = instance;
-    char caption[sizeof(globals.caption)];
-    if (LoadStringA(instance, IDS_CAPTION, caption, sizeof(caption)) > 0)
-        memcpy(globals.caption, caption, sizeof(caption));
-
-    WNDCLASSA pictureClass{};
-    pictureClass.style = CS_GLOBALCLASS | CS_PARENTDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    pictureClass.lpfnWndProc = pictureWindowProc;
-    pictureClass.hInstance = instance;
-    pictureClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    pictureClass.lpszClassName = kPictureClass;
-    return RegisterClassA(&pictureClass) ? TRUE : FALSE;
+    dialogGlobals().instance = instance;
+    return TRUE;
 }
 
-BOOL processDetach()
+void unload()
 {
-    UnregisterClassA(kPictureClass, dialogGlobals().instance);
+    DigDialogState& state = dialogState();
+    // TavDigDialog never returns with the preview running; a host thread
+    // still inside a dialog cannot be waited for under the loader lock.
+    if (state.Running())
+        state.Abandon();
+    closeOpenCards();
+    unregisterPictureClass();
     deletePreviewBitmap();
-    freeCurrentDibBlock();
-    return TRUE;
+    freeDibBlocks();
 }
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         return processAttach(instance);
     case DLL_PROCESS_DETACH:
-        return processDetach();
+        if (reserved)
+            processEnding = true;
+        else
+            unload();
+        return TRUE;
     default:
         return TRUE;
     }

@@ -4,7 +4,6 @@
 #include <saa7146/dcard.h>
 
 #include "dialogs/dialog_globals.h"
-#include "dialogs/dialog_proc.h"
 #include "dialogs/dialog_state.h"
 #include "image/dib.h"
 
@@ -34,7 +33,7 @@ int previewFormat(const DigDialogState& state)
 
 bool captureRunning()
 {
-    return dialogGlobals().previewFrame != nullptr;
+    return dialogGlobals().captureRunning;
 }
 
 int placeOverlay()
@@ -48,38 +47,41 @@ int placeOverlay()
     return DCardOverlay(card, state.camera, &rect);
 }
 
-int DigDialogState::Body()
+int runPreview(DigDialogState& state)
 {
     DialogGlobals& globals = dialogGlobals();
+    HWND pictureWindow = state.pictureWindow;
     RECT start{};
     clientOnScreen(pictureWindow, start);
     int shown = 0;
-    while (!StopRequest) {
-        int mode = picMode;
+    while (!state.StopRequest) {
+        int mode = state.picMode;
         if (mode == 0) {
             if (shown == 2 && captureRunning())
                 DCardOverlay(globals.cardHandle, -1, &start);
-            Sleep(50);
+            state.Sleep(50);
             shown = 0;
         } else if (mode == 1) {
             if (shown != 1)
-                refreshFlag = 1;
-            if (!refreshFlag)
+                state.refreshFlag = 1;
+            if (!state.refreshFlag)
                 continue;
             if (!captureRunning()) {
-                Sleep(50); // no card of a capture to digitize from
+                state.Sleep(50); // no card of a capture to digitize from
                 continue;
             }
-            int format = previewFormat(*this);
+            int format = previewFormat(state);
             uint32_t bytes = 0;
-            if (!DCardDigitEx(globals.cardHandle, camera, kPreviewWidth, kPreviewHeight, format,
+            if (!DCardDigitEx(globals.cardHandle, state.camera, kPreviewWidth, kPreviewHeight, format,
                               format == 8 ? 0 : 1, globals.previewFrame, kPreviewFrameBytes, &bytes,
-                              1))
+                              1)) {
+                state.Sleep(50); // a card that fails, a camera it does not have: try again later
                 continue;
-            if (StopRequest)
+            }
+            if (state.StopRequest)
                 continue;
-            SemaphoreScope hold(previewLock);
-            if (StopRequest)
+            SemaphoreScope hold(state.previewLock);
+            if (state.StopRequest)
                 continue;
             HDC dc = GetDC(pictureWindow);
             HBITMAP bitmap =
@@ -95,18 +97,46 @@ int DigDialogState::Body()
         } else if (mode == 2) {
             if (captureRunning())
                 DCardWindowsMask(globals.cardHandle, pictureWindow, nullptr);
-            if (shown != 2 || refreshFlag) {
-                refreshFlag = 0;
+            if (shown != 2 || state.refreshFlag) {
+                state.refreshFlag = 0;
                 placeOverlay();
                 shown = 2;
             } else {
-                Sleep(100);
+                state.Sleep(100);
             }
         } else {
-            Sleep(50); // a mode no button stands for: wait for one that does
+            state.Sleep(50); // a mode no button stands for: wait for one that does
         }
     }
     return 0;
+}
+
+namespace {
+
+constexpr const char* kPictureClass = "SAA7146Pic";
+bool pictureClassRegistered = false;
+
+} // namespace
+
+bool ensurePictureClass()
+{
+    if (pictureClassRegistered)
+        return true;
+    WNDCLASSA pictureClass{};
+    pictureClass.style = CS_GLOBALCLASS | CS_PARENTDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    pictureClass.lpfnWndProc = pictureWindowProc;
+    pictureClass.hInstance = dialogGlobals().instance;
+    pictureClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    pictureClass.lpszClassName = kPictureClass;
+    pictureClassRegistered = RegisterClassA(&pictureClass) != 0;
+    return pictureClassRegistered;
+}
+
+void unregisterPictureClass()
+{
+    if (pictureClassRegistered)
+        UnregisterClassA(kPictureClass, dialogGlobals().instance);
+    pictureClassRegistered = false;
 }
 
 LRESULT CALLBACK pictureWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

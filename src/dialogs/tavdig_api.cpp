@@ -8,6 +8,7 @@
 #include "dialogs/dialog_globals.h"
 #include "dialogs/dialog_proc.h"
 #include "dialogs/dialog_state.h"
+#include "dialogs/preview.h"
 #include "image/dib.h"
 #include "resources/resource_ids.h"
 
@@ -57,15 +58,28 @@ int TAVDIG_CALL TavDigDialog(HWND parent, int type, const char* keyPath)
     if (!state.loadSettings(keyPath))
         return 0;
     state.dialogType = type;
-    DialogBoxParamA(dialogGlobals().instance, MAKEINTRESOURCEA(templateId), parent, DlgProc, 0);
-    return state.cancelFlag == 0 ? 1 : 0;
+    state.confirmed = false;
+    INT_PTR shown = -1;
+    if (ensurePictureClass())
+        shown = DialogBoxParamA(dialogGlobals().instance, MAKEINTRESOURCEA(templateId), parent,
+                                DlgProc, 0);
+    // However the dialog ended (OK, Cancel, its close box, WM_QUIT, its
+    // owner destroyed), no preview outlives it; and only OK is a yes.
+    state.Stop();
+    if (shown == -1) // never shown: no template, no window
+        return 0;
+    if (!state.confirmed)
+        state.cancelFlag = 1;
+    return state.confirmed ? 1 : 0;
 }
 
 HGLOBAL TAVDIG_CALL TavDigCapture(HWND parent)
 {
     DialogGlobals& globals = dialogGlobals();
     DigDialogState& state = dialogState();
-    globals.previewFrame = static_cast<uint8_t*>(malloc(kPreviewFrameBytes));
+    // Zeroed: a preview frame the card does not fill shows black, never
+    // what the memory held before.
+    globals.previewFrame = static_cast<uint8_t*>(calloc(1, kPreviewFrameBytes));
     if (!globals.previewFrame) {
         showDialogMessage(parent, IDS_MEMORY_ERROR);
         return nullptr;
@@ -77,8 +91,10 @@ HGLOBAL TAVDIG_CALL TavDigCapture(HWND parent)
         showDialogMessage(parent, IDS_CANNOT_OPEN_CARD);
         return nullptr;
     }
+    globals.captureRunning = true;
     int accepted = TavDigDialog(parent, TAVDIG_FULL, nullptr);
     state.Stop();
+    globals.captureRunning = false;
     DCardExit(globals.cardHandle);
     free(globals.previewFrame);
     globals.previewFrame = nullptr;

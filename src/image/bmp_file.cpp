@@ -5,6 +5,7 @@
 #include <saa7146/dcard.h>
 
 #include "api/guard.h"
+#include "card/switches.h"
 #include "image/dib.h"
 
 namespace {
@@ -47,60 +48,56 @@ int colourTypeOf(int bitsPerPixel)
     return bitsPerPixel == 8 ? DCARD_COLOUR_GREY : DCARD_COLOUR_RGB;
 }
 
-// A packed DIB block of the thread's own, kept from one call to the next.
-struct SpareBlock {
-    HGLOBAL block = nullptr;
-    ~SpareBlock()
-    {
-        if (block)
-            GlobalFree(block);
-    }
-};
-
 // Rows that need no padding: the frame is digitized straight into the
-// pixels of the thread's spare block, which then becomes the current DIB
-// block; the block it replaces is the thread's spare for the next picture.
-// So a series of pictures neither allocates nor copies a frame twice, and
-// no lock is held while the card delivers.
+// pixels of the spare block, which then becomes the current DIB block; the
+// block it replaces is the spare for the next picture. So a series of
+// pictures neither allocates nor copies a frame twice, and no lock is held
+// while the card delivers.
 int saveUnpadded(int handle, int camera, int width, int height, int bitsPerPixel,
                  const char* path, const DibLayout& layout)
 {
-    static thread_local SpareBlock spare;
     const uint32_t bytes = dibBlockBytes(layout);
-    if (spare.block && GlobalSize(spare.block) != bytes) {
-        GlobalFree(spare.block);
-        spare.block = nullptr;
+    HGLOBAL block = takeSpareDibBlock();
+    if (block && GlobalSize(block) != bytes) {
+        GlobalFree(block);
+        block = nullptr;
     }
-    if (!spare.block)
-        spare.block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!spare.block)
+    if (!block)
+        block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    if (!block)
         return 0;
-    auto* dib = static_cast<uint8_t*>(GlobalLock(spare.block));
-    if (!dib)
+    auto* dib = static_cast<uint8_t*>(GlobalLock(block));
+    if (!dib) {
+        GlobalFree(block);
         return 0;
+    }
+    // A card fills every pixel; test mode leaves what no file gives, which
+    // is then black rather than the block's last picture.
+    if (testMode)
+        memset(dib + kDibHeaderBytes + layout.palette, 0, layout.pixelBytes);
     uint32_t received = 0;
     int digitized = DCardDigitEx(handle, camera, width, height, bitsPerPixel,
                                  colourTypeOf(bitsPerPixel), dib + kDibHeaderBytes + layout.palette,
                                  layout.pixelBytes + kDibSpareBytes, &received, 1);
-    GlobalUnlock(spare.block);
-    if (!digitized)
-        return 0;
-    // From the build to the write, so no other thread's build frees the block.
-    std::lock_guard<std::recursive_mutex> hold(dibLock());
-    if (!installDibBlock(spare.block, width, height, layout))
-        return 0;
-    return writeCurrentBlock(path, layout);
+    GlobalUnlock(block);
+    int written = 0;
+    {
+        // From the build to the write, so no other thread's build frees the block.
+        std::lock_guard<std::recursive_mutex> hold(dibLock());
+        if (digitized && installDibBlock(block, width, height, layout))
+            written = writeCurrentBlock(path, layout);
+    }
+    keepSpareDibBlock(block);
+    return written;
 }
 
-// Rows padded to 4 bytes: the frame goes through a buffer of the thread's
-// own, kept from one call to the next, and MakeDigDIB pads it.
+// Rows padded to 4 bytes: the frame goes through a buffer, and MakeDigDIB
+// pads it.
 int savePadded(int handle, int camera, int width, int height, int bitsPerPixel,
                const char* path, const DibLayout& layout)
 {
     uint32_t bufferBytes = layout.frameRow * uint32_t(height) + kDibSpareBytes;
-    static thread_local std::vector<uint8_t> frame;
-    if (frame.size() < bufferBytes)
-        frame.resize(bufferBytes);
+    std::vector<uint8_t> frame(bufferBytes);
     uint32_t received = 0;
     if (!DCardDigitEx(handle, camera, width, height, bitsPerPixel, colourTypeOf(bitsPerPixel),
                       frame.data(), bufferBytes, &received, 1))
@@ -124,8 +121,7 @@ extern "C" int DCARD_CALL DCardSaveDigBMP(int handle, int camera, int width, int
         if (!path || !dibLayout(width, height, bitsPerPixel, layout))
             return 0;
         // A frame larger than the card's frame memory is never delivered:
-        // refused before a block of its size is made (and kept as the
-        // thread's spare).
+        // refused before a block of its size is made (and kept as the spare).
         DigitCard* card = cardFromHandle(handle);
         if (!card || uint64_t(layout.frameRow) * uint64_t(height) > card->mapping().frameMemorySize)
             return 0;

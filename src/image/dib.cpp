@@ -7,6 +7,7 @@
 namespace {
 
 HGLOBAL currentBlock = nullptr;
+HGLOBAL spareBlock = nullptr;
 
 // The header and palette of device-dependent bitmaps (the DIB header area).
 struct HeaderArea {
@@ -151,6 +152,29 @@ void freeCurrentDibBlock()
     if (currentBlock)
         GlobalFree(currentBlock);
     currentBlock = nullptr;
+}
+
+HGLOBAL takeSpareDibBlock()
+{
+    std::lock_guard<std::recursive_mutex> hold(dibLock());
+    HGLOBAL block = spareBlock;
+    spareBlock = nullptr;
+    return block;
+}
+
+void keepSpareDibBlock(HGLOBAL block)
+{
+    std::lock_guard<std::recursive_mutex> hold(dibLock());
+    if (spareBlock)
+        GlobalFree(spareBlock);
+    spareBlock = block;
+}
+
+void freeDibBlocks()
+{
+    std::lock_guard<std::recursive_mutex> hold(dibLock());
+    freeCurrentDibBlock();
+    keepSpareDibBlock(nullptr);
 }
 
 HBITMAP MakeDigDIB(HDC dc, const uint8_t* pixels, int width, int height, int bitsPerPixel,

@@ -55,3 +55,11 @@ HGLOBAL currentDibBlock();
 // The block's handle, which the caller now owns; the module forgets it.
 HGLOBAL takeCurrentDibBlock();
 void freeCurrentDibBlock();
+
+// A packed DIB block kept from one picture to the next, so that a series of
+// pictures allocates nothing: taken whole by one thread (null when there is
+// none), and given back, or freed when one is kept already.
+HGLOBAL takeSpareDibBlock();
+void keepSpareDibBlock(HGLOBAL block);
+// The current and the spare block freed: the library is being unloaded.
+void freeDibBlocks();

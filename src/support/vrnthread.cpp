@@ -6,7 +6,8 @@ VRNTHREAD::VRNTHREAD(const char*) {}
 
 VRNTHREAD::~VRNTHREAD()
 {
-    StopAndJoin();
+    if (!abandoned_)
+        StopAndJoin();
 }
 
 void VRNTHREAD::StopAndJoin()
@@ -61,6 +62,15 @@ int VRNTHREAD::Stop()
     }
     finished.join();
     return 1;
+}
+
+void VRNTHREAD::Abandon()
+{
+    // No lock: its holder may be the thread the system stopped.
+    StopRequest = 1;
+    abandoned_ = true;
+    if (thread_.joinable())
+        thread_.detach();
 }
 
 int VRNTHREAD::Sleep(uint32_t milliseconds)

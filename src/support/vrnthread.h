@@ -29,6 +29,9 @@ public:
     int Stop();
     // Pauses the calling thread; a Stop wakes a sleeping body at once.
     int Sleep(uint32_t milliseconds);
+    // Lets go of the thread without waiting for it: the process is ending
+    // and the system has stopped it already.
+    void Abandon();
 
     bool Running() const;
 
@@ -47,4 +50,5 @@ private:
     std::thread thread_;
     std::thread::id bodyThread_;
     bool running_ = false;
+    bool abandoned_ = false;
 };

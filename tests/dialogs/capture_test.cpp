@@ -34,7 +34,7 @@ TEST_F(CaptureTest, SettingsFromTheRegistryAndTheCaptureFormat)
         SetUp();
         for (const auto& [name, value] : row.stored)
             store(name, value);
-        EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 1);
+        EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0) << "loads, but shows nothing";
         const DigDialogState& state = dialogState();
         EXPECT_EQ(state.signalType, row.signal);
         EXPECT_EQ(state.squarePixel, row.square);
@@ -78,8 +78,9 @@ TEST_F(CaptureTest, CaptureFormatCopiesOnlyWhatTheCallerOffers)
     EXPECT_EQ(TavDigGetVFWMode(nullptr), 0);
 }
 
-// Type 4 shows nothing and reports how the last dialog ended; other types
-// outside 1, 2, 4 and 7 are refused before anything is read.
+// Type 4 has no template: nothing can be shown, which is a failure, however
+// the last dialog ended; other types outside 1, 2, 4 and 7 are refused
+// before anything is read. Only OK is a yes.
 TEST_F(CaptureTest, DialogTypesAndTheirResults)
 {
     store("CX", 320);
@@ -89,17 +90,18 @@ TEST_F(CaptureTest, DialogTypesAndTheirResults)
     }
     EXPECT_TRUE(harness::shownDialogs().empty());
 
-    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 1) << "right after loading";
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0) << "right after loading";
+    EXPECT_EQ(dialogState().width, 320) << "the settings are loaded all the same";
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FORMAT, nullptr), 0) << "closed with its close box";
     ASSERT_EQ(harness::shownDialogs().size(), 1u);
     EXPECT_EQ(harness::shownDialogs()[0].templateId, IDD_FORMAT);
-    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0) << "after a cancelled dialog";
+    EXPECT_EQ(dialogState().cancelFlag, 1);
     drive([](HWND dialog, int) {
         harness::clickControl(dialog, IDOK);
         return true;
     });
     EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FORMAT, nullptr), 1);
-    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 1);
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0) << "after a confirmed dialog too";
 }
 
 // A host's key replaces the default one whole; an empty one is the default;
@@ -118,13 +120,13 @@ TEST_F(CaptureTest, KeyPathOfTheHost)
     EXPECT_TRUE(stored("CY", value, nullptr, own));
     EXPECT_EQ(value, 240) << "320 with the 4:3 option";
     EXPECT_FALSE(stored("CY", value)) << "nothing written under the default key";
-    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, ""), 1);
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, ""), 0);
     EXPECT_EQ(dialogState().width, 512);
 
     std::string longest(127, 'k');
     std::string tooLong(128, 'k');
     store("CX", 384, nullptr, longest.c_str());
-    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, longest.c_str()), 1);
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, longest.c_str()), 0);
     EXPECT_EQ(dialogState().width, 384);
     EXPECT_STREQ(dialogState().KeyPath, longest.c_str());
     harness::clearShownDialogs();
@@ -168,19 +170,27 @@ TEST_F(CaptureTest, CaptureWithoutACardSaysSoInTheUsersLanguage)
     }
 }
 
+// Loading calls nothing of the window system: the picture window's class
+// is registered by the first dialog and goes at unload, with the cards left
+// open; the caption comes with the first message.
 TEST_F(CaptureTest, LoadedWithTheLibrary)
 {
     HINSTANCE instance = harness::libraryInstance();
     ASSERT_NE(instance, nullptr);
     EXPECT_EQ(dialogGlobals().instance, instance);
     WNDCLASSA picture;
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_FULL, nullptr), 0) << "closed with its close box";
     ASSERT_TRUE(GetClassInfoA(nullptr, "SAA7146Pic", &picture)) << "a global class";
     EXPECT_EQ(picture.style, 0x408Bu);
     EXPECT_NE(picture.hCursor, nullptr);
-    EXPECT_STREQ(dialogGlobals().caption, "Frame grabber");
-    // A second attach finds its class taken and fails, as a load would.
-    EXPECT_FALSE(DllMain(instance, DLL_PROCESS_ATTACH, nullptr));
+
+    ASSERT_EQ(DCardInit(0), 1);
+    EXPECT_TRUE(DllMain(instance, DLL_PROCESS_DETACH, nullptr)) << "as FreeLibrary";
+    EXPECT_FALSE(GetClassInfoA(nullptr, "SAA7146Pic", &picture));
+    EXPECT_EQ(DCardExit(1), 0) << "closed at unload";
+    EXPECT_TRUE(DllMain(instance, DLL_PROCESS_ATTACH, nullptr));
     EXPECT_TRUE(DllMain(instance, DLL_THREAD_ATTACH, nullptr));
+    EXPECT_FALSE(GetClassInfoA(nullptr, "SAA7146Pic", &picture)) << "not at load";
 }
 
 // Register sets are applied when a dialog opens, to the open card, for the
@@ -196,7 +206,7 @@ TEST_F(CaptureTest, StoredRegisterSetsAreAppliedOnLoad)
     store(first.name, firstValue, "RegSet3");
     ASSERT_TRUE(DCardSetReg(1, 3, static_cast<int>(second.regNum), secondValue));
     ASSERT_TRUE(DCardSetReg(1, 4, static_cast<int>(first.regNum), first.defValue));
-    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 1);
+    EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0);
     int value = 0;
     EXPECT_TRUE(DCardGetReg(1, 3, static_cast<int>(first.regNum), &value));
     EXPECT_EQ(value, firstValue) << "stored for camera 3";

@@ -222,6 +222,35 @@ TEST_F(SourceDialogTest, InputsSignalsAndTheRegisterList)
     });
 }
 
+// A camera whose record cannot be read has its button disabled, and a
+// disabled button is never the checked one: clicking another then leaves one
+// checked. A stored camera out of range indexes no button.
+TEST_F(SourceDialogTest, OnlyAnEnabledCameraButtonIsChecked)
+{
+    struct Row {
+        int32_t camera;
+        bool firstUnreadable;
+        int checked;
+    };
+    const Row rows[] = {{0, true, 101}, {0x7FFFFFFF, false, 100}, {-5, false, 100}, {9, false, 109}};
+    for (const Row& row : rows) {
+        SetUp();
+        store("Camera", row.camera);
+        if (row.firstUnreadable) {
+            sim::Fault unreadable;
+            unreadable.code = driver::CameraRecord;
+            sim::card(0).injectFault(unreadable);
+        }
+        runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
+            EXPECT_EQ(checkedIn(dialog, 100, 109), row.checked) << row.camera;
+            EXPECT_EQ(isEnabled(dialog, 100), !row.firstUnreadable);
+            harness::clickControl(dialog, 104);
+            EXPECT_EQ(checkedIn(dialog, 100, 109), 104) << "one checked, " << row.camera;
+            return false;
+        });
+    }
+}
+
 // Set takes the typed number in the register's scale, for the camera
 // checked, and stores it in that camera's register set; what does not scan
 // or does not fit 32 bits changes nothing.

@@ -436,6 +436,83 @@ TEST_F(FullDialogTest, OkAndCancelWhileTheLoopRepaintsACoverOfTheDialogsThread)
     }
 }
 
+// Every way the full dialog can end stops the preview before TavDigDialog
+// returns, and only OK is a yes: WM_QUIT (put back for the host's loop),
+// its owner destroyed, and a Cancel that the message box of a refused final
+// picture dispatches (the preview is not started again behind it).
+TEST_F(FullDialogTest, EveryEndStopsThePreview)
+{
+    enum End { Quit, OwnerGone, CancelInsideTheMessage };
+    for (End end : {Quit, OwnerGone, CancelInsideTheMessage}) {
+        SetUp();
+        store("Picmode", 1);
+        HWND owner = harness::makeWindow({0, 0, 50, 50});
+        Script script;
+        script.steps = {{"frames flow", [](HWND) { return previewFrames() > 1; }},
+                        {"the end", [&](HWND dialog) {
+                             if (end == Quit) {
+                                 PostQuitMessage(7);
+                             } else if (end == OwnerGone) {
+                                 DestroyWindow(owner);
+                             } else {
+                                 sim::Fault refused;
+                                 refused.code = driver::Digit;
+                                 refused.remaining = 1000;
+                                 sim::card(0).injectFault(refused);
+                                 PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                                 click(dialog, IDOK); // "Digit error!", and the Cancel inside it
+                                 EXPECT_FALSE(dialogState().Running()) << "started again";
+                             }
+                             return true;
+                         }},
+                        {"still open", [](HWND) { return false; }}};
+        script.install();
+        EXPECT_EQ(TavDigCapture(owner), nullptr) << end;
+        EXPECT_EQ(script.timedOut, "") << end;
+        EXPECT_FALSE(dialogState().Running()) << end;
+        EXPECT_EQ(dialogState().cancelFlag, 1) << end;
+        MSG message;
+        bool quitBack = PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+        EXPECT_EQ(quitBack, end == Quit) << end;
+        if (quitBack) {
+            EXPECT_EQ(message.wParam, WPARAM(7));
+        }
+        if (end != OwnerGone)
+            DestroyWindow(owner);
+        sim::card(0).clearFaults();
+    }
+}
+
+// A digitize that keeps failing (a card that fails, a camera it does not
+// have) is tried again after a pause, as the other preview modes pause.
+TEST_F(FullDialogTest, AFailingBitmapPreviewPausesBetweenTries)
+{
+    store("Picmode", 1);
+    sim::Fault refused;
+    refused.code = driver::Digit;
+    refused.remaining = 1 << 30;
+    Clock::time_point from{};
+    size_t tries = 0;
+    Script script;
+    script.steps = {{"failing", [&](HWND) {
+                         sim::card(0).injectFault(refused);
+                         from = Clock::now();
+                         tries = sim::card(0).countRequests(driver::Digit);
+                         return true;
+                     }},
+                    {"a while", [&](HWND) { return Clock::now() - from > std::chrono::milliseconds(500); }},
+                    {"counted", [&](HWND) {
+                         auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from);
+                         size_t made = sim::card(0).countRequests(driver::Digit) - tries;
+                         EXPECT_LE(made, size_t(waited.count() / 50 + 2)) << "at least 50 ms apart";
+                         return true;
+                     }}};
+    script.install();
+    EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    sim::card(0).clearFaults();
+}
+
 // Stopping the preview returns while the loop waits on a slow frame.
 TEST_F(FullDialogTest, StopWhileDigitizing)
 {
