@@ -49,7 +49,9 @@ add_library(saa7146_system SHARED $<TARGET_OBJECTS:saa7146_system_objects>
             ${SAA7146_SIM_SHARED_SOURCE})
 target_include_directories(saa7146_system PRIVATE ${SAA7146_INCLUDE_DIRS})
 target_link_libraries(saa7146_system PRIVATE Threads::Threads)
-target_link_options(saa7146_system PRIVATE -Wl,--no-undefined)
+# The system's libraries stay for the life of the process, as Windows' own do:
+# unloading the card library never takes the system underneath with it.
+target_link_options(saa7146_system PRIVATE -Wl,--no-undefined -Wl,-z,nodelete)
 
 # The shared library exports the card interface only.
 add_library(saa7146 SHARED $<TARGET_OBJECTS:saa7146_objects>)

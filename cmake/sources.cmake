@@ -23,7 +23,9 @@ set(SAA7146_LIBRARY_SOURCES
   src/dialogs/module_entry.cpp
   src/dialogs/preview.cpp
   src/dialogs/tavdig_api.cpp
+  src/display/card_display.cpp
   src/display/display_mode.cpp
+  src/display/display_modules.cpp
   src/display/masks.cpp
   src/display/overlay.cpp
   src/display/phys_address.cpp
@@ -34,6 +36,7 @@ set(SAA7146_LIBRARY_SOURCES
   src/regs/reg_access.cpp
   src/regs/reg_tables.cpp
   src/support/log.cpp
+  src/support/module_state.cpp
   src/support/semaphore.cpp
   src/support/vrnreg.cpp
   src/support/vrnthread.cpp
@@ -56,6 +59,7 @@ set(SAA7146_STANDIN_SOURCES
   src/platform/posix/message_box.cpp
   src/platform/posix/messages.cpp
   src/platform/posix/modules.cpp
+  src/platform/posix/process_end.cpp
   src/platform/posix/profile.cpp
   src/platform/posix/profile_text.cpp
   src/platform/posix/registry.cpp

@@ -36,10 +36,13 @@ extern "C" {
 int DCARD_CALL DCardInit(int cardNumber)
 {
     return guarded([&]() -> int {
-        CardTable& table = cardTable();
-        SemaphoreScope hold(table.lock);
         if (cardNumber < 0 || cardNumber >= kCardSlots)
             return 0;
+        // Loaded before the table's lock is taken and freed after it is let
+        // go: no library is loaded while a lock of ours is held.
+        DisplayModules modules;
+        CardTable& table = cardTable();
+        SemaphoreScope hold(table.lock);
         DigitCard& card = table.cards[cardNumber];
         if (card.isOpen())
             return 0;
@@ -49,7 +52,7 @@ int DCARD_CALL DCardInit(int cardNumber)
         logEnabled = readLogSetting();
         if (!card.open())
             return 0;
-        displaySetup(cardNumber + 1);
+        displaySetup(cardNumber + 1, modules);
         return cardNumber + 1;
     });
 }

@@ -4,9 +4,12 @@
 #include "card/digit_card.h"
 #include "support/semaphore.h"
 
-constexpr int kCardSlots = 10;
-
 struct CardTable {
+    CardTable()
+    {
+        for (int n = 0; n < kCardSlots; ++n)
+            cards[n].cardNumber = n;
+    }
     DigitCard cards[kCardSlots];
     // Held for every handle lookup and for the whole of opening, closing and
     // the parameter record. A holder may enter again: opening a card calls

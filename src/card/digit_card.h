@@ -10,13 +10,14 @@
 #include <saa7146/dcard.h>
 
 #include "card/driver_request.h"
-#include "display/cover_list.h"
-#include "platform/direct_draw.h"
 #include "platform/platform.h"
 #include "support/semaphore.h"
 
 // The device value of a card open in test mode: there is no driver behind it.
 #define TEST_MODE_DEVICE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(1)))
+
+// Cards are numbered 0..9: ten slots.
+constexpr int kCardSlots = 10;
 
 // Where the card's frame memory is mapped into the process.
 struct FrameMapping {
@@ -82,21 +83,6 @@ public:
     int getInputs(int* inputs);
     int getCameraRecord(int camera, DCardCameraRecord* record);
 
-    // The overlay of a camera in a screen rectangle (null: none), with the
-    // display's mode; a negative camera switches it off.
-    int overlay(int camera, const RECT* rect);
-    // The overlay request with eight values of the caller's, in argument order.
-    int overlayEx(int camera, const int32_t (&values)[8]);
-    // The driver's physical address of a user address, through parameter 4.
-    int virt2Phys(void* address, uint32_t* physical);
-
-    // A clipping mask of the caller's (bits may be null), or none (switch 0).
-    int mask(int maskSwitch, int width, int height, const void* bits, uint32_t size);
-    // The mask of the windows above the window's top-level window that cover
-    // target (null: the window's client area), sent, and the covering
-    // windows repainted when their list changed since the last one.
-    int windowsMaskEx(HWND window, const RECT* target, const void* initialMask);
-
     // I2C address of the port expander; 0x40 when the probe at open failed.
     int32_t ioExpanderAddress = 0;
     int32_t cardInfo[2] = {0, 0};
@@ -104,17 +90,6 @@ public:
     // The card's copy of the memory configuration.
     DCardMemoryConfig memoryConfig{};
     SEMAPHORE cardLock{0};
-    // ddraw.dll as the display-mode query holds it, under cardLock: loaded
-    // only during a query, and loaded again by a later query only when the
-    // first load found its entry point (ddrawLoadable).
-    HMODULE ddrawModule = nullptr;
-    DirectDrawCreateFn ddrawCreate = nullptr;
-    bool ddrawTried = false;
-    bool ddrawLoadable = false;
-    // Where computed masks are built and sent from, and the covering windows
-    // of the last one sent; under cardLock.
-    alignas(4) uint8_t maskBits[kMaskAreaBytes] = {};
-    CoverList lastCover{};
     HANDLE device = INVALID_HANDLE_VALUE;
     int32_t cardNumber = 0;
     bool displayDialog = false;
@@ -126,7 +101,6 @@ private:
     int writeField(int camera, const DCardRegInfo& field, int value);
     void probeExpander(uint32_t boardId);
     int readField(int camera, const DCardRegInfo& field, int* value);
-    int sendMask(int maskSwitch, int width, int height, const void* bits, uint32_t size);
 
     // The kept MapMemory request; its reply is the mapping. Written under
     // cardLock and mapLock_, so mapping() may read it under mapLock_ alone.

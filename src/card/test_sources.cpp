@@ -1,7 +1,8 @@
 #include "card/test_sources.h"
 
+#include "support/module_state.h"
+
 TestSources& testSources()
 {
-    static TestSources& sources = *new TestSources;
-    return sources;
+    return moduleState<TestSources>();
 }

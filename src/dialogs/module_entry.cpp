@@ -13,6 +13,7 @@
 #include "dialogs/dialog_state.h"
 #include "dialogs/preview.h"
 #include "image/dib.h"
+#include "support/module_state.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ void unload()
     unregisterPictureClass();
     deletePreviewBitmap();
     freeDibBlocks();
+    releaseModuleState();
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <saa7146/dcard.h>
 
+#include "support/module_state.h"
+
 namespace {
 
 // The display values last sent, for the mode they were found in. Shared by
@@ -21,8 +23,7 @@ struct DisplayModeCache {
 
 DisplayModeCache& cache()
 {
-    static DisplayModeCache& made = *new DisplayModeCache;
-    return made;
+    return moduleState<DisplayModeCache>();
 }
 
 DisplayValues valuesOf(const driver::OverlayRequest& request)
@@ -62,11 +63,6 @@ LPDIRECTDRAWSURFACE createPrimary(LPDIRECTDRAW directDraw)
     return surface;
 }
 
-template <class Function> Function procedure(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 typedef uint32_t(WINAPI* TavHelperInitFn)(uint32_t index);
 typedef uint32_t(WINAPI* TavHelperVirt2PhysFn)(uint32_t number, uint32_t address,
                                                uint32_t* physical);
@@ -74,7 +70,7 @@ typedef uint32_t(WINAPI* TavHelperExitFn)(uint32_t value);
 
 } // namespace
 
-void queryDisplayMode(DigitCard& card, driver::OverlayRequest& request)
+void queryDisplayMode(CardDisplay& display, driver::OverlayRequest& request)
 {
     const int32_t key[3] = {request.width, request.height, request.bitsPerPixel};
     {
@@ -90,28 +86,19 @@ void queryDisplayMode(DigitCard& card, driver::OverlayRequest& request)
         shared.values = valuesOf(request);
     }
 
-    if (!card.ddrawTried || card.ddrawLoadable) {
-        card.ddrawTried = true;
-        card.ddrawModule = LoadLibraryA("ddraw.dll");
-        if (!card.ddrawModule)
-            return;
-        card.ddrawCreate = procedure<DirectDrawCreateFn>(card.ddrawModule, "DirectDrawCreate");
-        card.ddrawLoadable = card.ddrawCreate != nullptr;
-    }
-    // A released library's entry point is never called: the pointer goes
-    // with the module.
-    auto release = [&card] {
-        if (card.ddrawModule)
-            FreeLibrary(card.ddrawModule);
-        card.ddrawModule = nullptr;
-        card.ddrawCreate = nullptr;
-    };
-    if (!card.ddrawCreate) {
-        release();
+    // ddraw.dll is held for this query only; its entry point goes with it.
+    if (display.ddrawTried && !display.ddrawLoadable)
         return;
-    }
+    display.ddrawTried = true;
+    HMODULE module = loadDirectDraw();
+    auto create = procedure<DirectDrawCreateFn>(module, "DirectDrawCreate");
+    display.ddrawLoadable = create != nullptr;
+    auto release = [module] {
+        if (module)
+            FreeLibrary(module);
+    };
     LPDIRECTDRAW directDraw = nullptr;
-    if (FAILED(card.ddrawCreate(nullptr, &directDraw, nullptr)) || !directDraw) {
+    if (!create || FAILED(create(nullptr, &directDraw, nullptr)) || !directDraw) {
         release();
         return;
     }
@@ -138,24 +125,21 @@ void queryDisplayMode(DigitCard& card, driver::OverlayRequest& request)
 
 void forgetDisplayMode()
 {
-    DisplayModeCache& shared = cache();
-    std::lock_guard<std::mutex> hold(shared.lock);
-    shared.key[0] = shared.key[1] = shared.key[2] = -1;
-    shared.values = {};
+    {
+        DisplayModeCache& shared = cache();
+        std::lock_guard<std::mutex> hold(shared.lock);
+        shared.key[0] = shared.key[1] = shared.key[2] = -1;
+        shared.values = {};
+    }
+    forgetCardDisplays();
 }
 
-void displaySetup(int handle)
+void displaySetup(int handle, const DisplayModules& modules)
 {
-    // The set-up's own hold on ddraw.dll, released before it returns.
-    HMODULE module = LoadLibraryA("ddraw.dll");
-    if (!module)
-        return;
-    auto create = procedure<DirectDrawCreateFn>(module, "DirectDrawCreate");
+    auto create = procedure<DirectDrawCreateFn>(modules.ddraw, "DirectDrawCreate");
     LPDIRECTDRAW directDraw = nullptr;
-    if (!create || FAILED(create(nullptr, &directDraw, nullptr)) || !directDraw) {
-        FreeLibrary(module);
+    if (!create || FAILED(create(nullptr, &directDraw, nullptr)) || !directDraw)
         return;
-    }
     uint32_t physical = 0;
     if (LPDIRECTDRAWSURFACE surface = createPrimary(directDraw)) {
         DDSURFACEDESC desc;
@@ -166,20 +150,18 @@ void displaySetup(int handle)
             // The helper takes a 32-bit address: one that does not fit is
             // not translated (a 64-bit build only).
             if (driver::addressFits(desc.lpSurface))
-                physical = HelperVirt2Phys(driver::addressWord(desc.lpSurface));
+                physical = HelperVirt2Phys(modules.helper, driver::addressWord(desc.lpSurface));
             surface->Unlock(desc.lpSurface);
         }
         surface->Release();
     }
     directDraw->Release();
-    FreeLibrary(module);
     if (physical != 0)
         DCardSetDriverParam(handle, 0, 5, static_cast<int>(physical));
 }
 
-uint32_t HelperVirt2Phys(uint32_t address)
+uint32_t HelperVirt2Phys(HMODULE helper, uint32_t address)
 {
-    HMODULE helper = LoadLibraryA("TavHelpr.dll");
     if (!helper)
         return 0;
     auto init = procedure<TavHelperInitFn>(helper, "TavHelperInit");
@@ -201,6 +183,5 @@ uint32_t HelperVirt2Phys(uint32_t address)
         if (opened)
             exit(opened);
     }
-    FreeLibrary(helper);
     return physical;
 }

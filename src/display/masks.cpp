@@ -5,6 +5,7 @@
 #include "card/digit_card.h"
 #include "card/send_request.h"
 #include "card/switches.h"
+#include "display/card_display.h"
 #include "display/cover_list.h"
 
 namespace {
@@ -125,7 +126,11 @@ bool coversDiffer(const CoverList& a, const CoverList& b)
     return false;
 }
 
-int DigitCard::sendMask(int maskSwitch, int width, int height, const void* bits, uint32_t size)
+namespace {
+
+// The Mask request of a mask in bits; the caller holds the card's lock.
+int sendMask(DigitCard& card, int maskSwitch, int width, int height, const void* bits,
+             uint32_t size)
 {
     auto request = driver::makeRequest<driver::MaskRequest>();
     request.maskSwitch = maskSwitch;
@@ -137,32 +142,36 @@ int DigitCard::sendMask(int maskSwitch, int width, int height, const void* bits,
         // The newer family reads the mask from the frame memory; the older
         // one from the address in the request.
         if (bits && !legacyDriver) {
-            FrameMapping memory = mapping();
+            FrameMapping memory = card.mapping();
             if (!memory.frameMemory ||
-                uint64_t(memoryConfig.maskOffset) + size > memory.frameMemorySize)
+                uint64_t(card.memoryConfig.maskOffset) + size > memory.frameMemorySize)
                 return 0;
-            memcpy(memory.frameMemory + memoryConfig.maskOffset, bits, size);
+            memcpy(memory.frameMemory + card.memoryConfig.maskOffset, bits, size);
         }
     }
-    return sendRequest(request, device);
+    return sendRequest(request, card.device);
 }
 
-int DigitCard::mask(int maskSwitch, int width, int height, const void* bits, uint32_t size)
+} // namespace
+
+int cardMask(DigitCard& card, int maskSwitch, int width, int height, const void* bits,
+             uint32_t size)
 {
     if (testMode)
         return 1;
-    SemaphoreScope hold(cardLock);
-    return sendMask(maskSwitch, width, height, bits, size);
+    SemaphoreScope hold(card.cardLock);
+    return sendMask(card, maskSwitch, width, height, bits, size);
 }
 
-int DigitCard::windowsMaskEx(HWND window, const RECT* target, const void* initialMask)
+int cardWindowsMask(DigitCard& card, HWND window, const RECT* target, const void* initialMask)
 {
     if (testMode)
         return 1;
+    CardDisplay& display = cardDisplay(card);
     CoverList redraw;
     redraw.count = 0;
     {
-        SemaphoreScope hold(cardLock);
+        SemaphoreScope hold(card.cardLock);
         RECT area;
         if (target) {
             area = *target;
@@ -182,13 +191,13 @@ int DigitCard::windowsMaskEx(HWND window, const RECT* target, const void* initia
             return 0;
         const uint32_t bytes = maskRowBytes(int(width)) * uint32_t(height);
         if (initialMask)
-            memcpy(maskBits, initialMask, bytes);
+            memcpy(display.maskBits, initialMask, bytes);
         CoverList list;
-        BuildCoverList(maskBits, window, area, initialMask == nullptr, list);
-        if (!sendMask(1, int(width), int(height), maskBits, bytes))
+        BuildCoverList(display.maskBits, window, area, initialMask == nullptr, list);
+        if (!sendMask(card, 1, int(width), int(height), display.maskBits, bytes))
             return 0;
-        if (coversDiffer(list, lastCover)) {
-            lastCover = list;
+        if (coversDiffer(list, display.lastCover)) {
+            display.lastCover = list;
             redraw = list;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "card/digit_card.h"
 #include "card/send_request.h"
+#include "display/card_display.h"
 #include "display/display_mode.h"
 
 namespace {
@@ -16,9 +17,8 @@ int overlayCamera(const DigitCard& card, int camera)
 
 } // namespace
 
-int DigitCard::overlay(int camera, const RECT* rect)
+int cardOverlay(DigitCard& card, int camera, const RECT* rect)
 {
-    SemaphoreScope hold(cardLock);
     DEVMODEA settings;
     memset(&settings, 0, sizeof(settings));
     // The structure without its panning fields, as every Windows takes it.
@@ -31,8 +31,9 @@ int DigitCard::overlay(int camera, const RECT* rect)
     request.bitsPerPixel = static_cast<int32_t>(settings.dmBitsPerPel);
     request.bytesPerPixel = static_cast<int32_t>((settings.dmBitsPerPel + 7u) / 8u);
     request.bytesPerLine = request.width * request.bytesPerPixel;
-    queryDisplayMode(*this, request);
-    camera = overlayCamera(*this, camera);
+    queryDisplayMode(cardDisplay(card), request);
+    SemaphoreScope hold(card.cardLock);
+    camera = overlayCamera(card, camera);
     request.camera = camera < 0 ? 0 : camera + 1;
     if (rect) {
         request.left = rect->left;
@@ -40,14 +41,14 @@ int DigitCard::overlay(int camera, const RECT* rect)
         request.right = rect->right;
         request.bottom = rect->bottom;
     }
-    return sendRequest(request, device);
+    return sendRequest(request, card.device);
 }
 
-int DigitCard::overlayEx(int camera, const int32_t (&values)[8])
+int cardOverlayEx(DigitCard& card, int camera, const int32_t (&values)[8])
 {
-    SemaphoreScope hold(cardLock);
+    SemaphoreScope hold(card.cardLock);
     auto request = driver::makeRequest<driver::OverlayExRequest>();
-    camera = overlayCamera(*this, camera);
+    camera = overlayCamera(card, camera);
     int32_t v[8];
     memcpy(v, values, sizeof(v));
     if (camera < 0) {
@@ -61,5 +62,5 @@ int DigitCard::overlayEx(int camera, const int32_t (&values)[8])
     static constexpr int kPayloadOrder[8] = {0, 3, 1, 4, 6, 2, 5, 7};
     for (int slot = 0; slot < 8; ++slot)
         request.values[slot] = v[kPayloadOrder[slot]];
-    return sendRequest(request, device);
+    return sendRequest(request, card.device);
 }

@@ -1,5 +1,7 @@
 #include "image/dib.h"
 
+#include "support/module_state.h"
+
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -109,16 +111,8 @@ uint32_t dibBlockBytes(const DibLayout& layout)
 
 std::recursive_mutex& dibLock()
 {
-    static std::recursive_mutex& lock = *new std::recursive_mutex;
-    return lock;
+    return moduleState<std::recursive_mutex>();
 }
-
-namespace {
-
-// Made while the module loads, before any thread of the host can race to make it.
-[[maybe_unused]] std::recursive_mutex& earlyDibLock = dibLock();
-
-} // namespace
 
 HGLOBAL currentDibBlock()
 {

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "support/module_state.h"
+
 namespace {
 
 constexpr char kDegree[] = "\xB0";
@@ -106,8 +108,7 @@ struct Tables {
 
 Tables& tables()
 {
-    static Tables& all = *new Tables;
-    return all;
+    return moduleState<Tables>();
 }
 
 bool isMarker(const DCardRegInfo& info)

@@ -6,19 +6,18 @@
 #include <mutex>
 
 #include "platform/platform.h"
+#include "support/module_state.h"
 
 namespace {
 
 std::mutex& sinkMutex()
 {
-    static std::mutex& mutex = *new std::mutex;
-    return mutex;
+    return moduleState<std::mutex>();
 }
 
 std::function<void(const std::string&)>& sinkFunction()
 {
-    static auto& sink = *new std::function<void(const std::string&)>;
-    return sink;
+    return moduleState<std::function<void(const std::string&)>>();
 }
 
 void writeDefault(const std::string& line)

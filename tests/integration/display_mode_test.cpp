@@ -1,6 +1,9 @@
 // How the overlay finds the display's mode and how opening a card finds the
 // primary surface, against the stand-in's display, ddraw.dll and helper.
 #include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -212,6 +215,56 @@ TEST_F(DisplayModeTest, ThreadsShareTheCacheWithoutTearing)
     first.join();
     second.join();
     EXPECT_EQ(torn.load(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// ddraw.dll comes from the system's folder and TavHelpr.dll from the
+// library's own, and neither is loaded or freed while a lock of ours is
+// held or the primary surface is locked: a thread that takes the card
+// table's lock and the card's own gets them at every load and free.
+TEST_F(DisplayModeTest, LibrariesLoadFromTheirFoldersOutsideOurLocks)
+{
+    const uint32_t inits[10] = {1};
+    harness::setTavHelper(inits, 1, 0xE0001000);
+    std::vector<std::string> heldAt;
+    standin::setModuleHook([&heldAt](const std::string& name) {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        std::thread([done] {
+            DCardParam param{};
+            param.size = sizeof(param);
+            DCardGetParamEx(1, &param);
+            int value = 0;
+            DCardGetReg(1, 0, 0x70, &value);
+            *done = true;
+        }).detach();
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!*done && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!*done)
+            heldAt.push_back(name);
+    });
+    ASSERT_EQ(DCardInit(0), 1);
+    standin::setDisplayMode({800, 600, 16, 60});
+    EXPECT_EQ(DCardOverlay(1, 0, nullptr), 1) << "a mode not seen yet: ddraw.dll is asked";
+    standin::setModuleHook(nullptr);
+    EXPECT_TRUE(heldAt.empty()) << "a lock of ours held while loading or freeing " << heldAt[0];
+
+    standin::ModuleCounts ddraw = standin::moduleCounts("ddraw.dll");
+    standin::ModuleCounts helper = standin::moduleCounts("TavHelpr.dll");
+    EXPECT_EQ(ddraw.loads, 2);
+    EXPECT_EQ(helper.loads, 1);
+    EXPECT_EQ(ddraw.loadsWhileSurfaceLocked + helper.loadsWhileSurfaceLocked, 0);
+    char system[MAX_PATH];
+    ASSERT_GT(GetSystemDirectoryA(system, sizeof(system)), 0u);
+    EXPECT_EQ(ddraw.lastPath, std::string(system) + "\\ddraw.dll");
+    char own[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(harness::libraryInstance(), own, sizeof(own)), 0u);
+    std::string folder(own);
+    folder.resize(folder.find_last_of("\\/") + 1);
+    EXPECT_EQ(helper.lastPath, folder + "TavHelpr.dll");
 }
 
 } // namespace

@@ -16,6 +16,43 @@ namespace harness {
 
 namespace {
 
+// The test running and since when; kept for the life of the process, as the
+// watching thread outlives the listeners.
+struct Running {
+    std::mutex lock;
+    std::string name;
+    std::chrono::steady_clock::time_point started;
+    std::chrono::seconds limit{120};
+    bool running = false;
+};
+
+Running& running()
+{
+    static Running& state = *new Running;
+    return state;
+}
+
+void watch()
+{
+    Running& state = running();
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::string overrun;
+        {
+            std::lock_guard<std::mutex> hold(state.lock);
+            if (state.running && std::chrono::steady_clock::now() - state.started > state.limit)
+                overrun = state.name;
+        }
+        if (overrun.empty())
+            continue;
+        fflush(stdout);
+        fprintf(stderr, "\n%s did not end within its deadline of %d s: the process ends\n",
+                overrun.c_str(), int(state.limit.count()));
+        fflush(stderr);
+        endProcessAfterOverrun();
+    }
+}
+
 class Deadline : public ::testing::EmptyTestEventListener {
 public:
     void OnTestProgramStart(const ::testing::UnitTest&) override
@@ -23,48 +60,23 @@ public:
         prepareProcess();
         const char* text = getenv("SAA7146_TEST_DEADLINE");
         int seconds = text ? atoi(text) : 0;
-        limit_ = std::chrono::seconds(seconds > 0 ? seconds : 120);
-        std::thread([this] { watch(); }).detach();
+        running().limit = std::chrono::seconds(seconds > 0 ? seconds : 120);
+        std::thread(watch).detach();
     }
     void OnTestStart(const ::testing::TestInfo& test) override
     {
-        std::lock_guard<std::mutex> hold(lock_);
-        name_ = std::string(test.test_suite_name()) + "." + test.name();
-        started_ = std::chrono::steady_clock::now();
-        running_ = true;
+        Running& state = running();
+        std::lock_guard<std::mutex> hold(state.lock);
+        state.name = std::string(test.test_suite_name()) + "." + test.name();
+        state.started = std::chrono::steady_clock::now();
+        state.running = true;
     }
     void OnTestEnd(const ::testing::TestInfo&) override
     {
-        std::lock_guard<std::mutex> hold(lock_);
-        running_ = false;
+        Running& state = running();
+        std::lock_guard<std::mutex> hold(state.lock);
+        state.running = false;
     }
-
-private:
-    void watch()
-    {
-        for (;;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            std::string overrun;
-            {
-                std::lock_guard<std::mutex> hold(lock_);
-                if (running_ && std::chrono::steady_clock::now() - started_ > limit_)
-                    overrun = name_;
-            }
-            if (overrun.empty())
-                continue;
-            fflush(stdout);
-            fprintf(stderr, "\n%s did not end within its deadline of %d s: the process ends\n",
-                    overrun.c_str(), int(limit_.count()));
-            fflush(stderr);
-            endProcessAfterOverrun();
-        }
-    }
-
-    std::mutex lock_;
-    std::string name_;
-    std::chrono::steady_clock::time_point started_;
-    std::chrono::seconds limit_{120};
-    bool running_ = false;
 };
 
 const bool installed = [] {

@@ -29,10 +29,6 @@ void resetAll(int cards)
     // The display as the module finds it at load: nothing cached, no card
     // has tried ddraw.dll yet.
     forgetDisplayMode();
-    for (DigitCard& card : cardTable().cards) {
-        card.ddrawTried = false;
-        card.ddrawLoadable = false;
-    }
     // What an empty INI file gives, until a test's next open reads its own.
     testMode = false;
     logEnabled = false;

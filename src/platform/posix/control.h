@@ -70,8 +70,13 @@ void setModuleExportMissing(const std::string& module, const std::string& functi
 struct ModuleCounts {
     int loads = 0;    // successful LoadLibraryA calls
     int releases = 0; // FreeLibrary calls of a loaded handle
+    int loadsWhileSurfaceLocked = 0; // loads and releases while a primary surface is locked
+    std::string lastPath;            // as the last LoadLibraryA named it
 };
 ModuleCounts moduleCounts(const std::string& name);
+// Runs in every LoadLibraryA and FreeLibrary of a known module, with the
+// name it was given (FreeLibrary: the module's), on the caller's thread.
+void setModuleHook(std::function<void(const std::string& name)> hook);
 
 // The stand-in's DirectDraw: which calls fail, and the primary surface as it
 // describes it (0 takes the display mode's value; a pitch of 0 is width x
@@ -119,6 +124,15 @@ std::vector<HelperCall> helperCalls();
 
 // Display, modules, DirectDraw and helper back to the defaults above.
 void resetDisplay();
+
+// The process ended as Windows ends one: every other thread stopped where it
+// is, with the locks it holds, then each library told that the process ends
+// (DLL_PROCESS_DETACH with lpReserved set), then the static destructors.
+// Done in a child process, which fork() leaves with the calling thread
+// alone; this process goes on. The child's exit status (code when all went
+// well), or -1 when it has not ended within timeoutMilliseconds (it is
+// killed then).
+int exitProcessAsWindowsDoes(int code, int timeoutMilliseconds);
 
 // Windows made for a test, on the calling thread and on top of their
 // siblings: rect is in the parent's client coordinates (the screen's for a

@@ -1,7 +1,11 @@
 // The loader's part for the library on Linux, linked into the library: what
 // Windows does when it maps SAA7146.dll. It makes the library's compiled
 // resources known under the module's instance handle and calls the entry
-// point once the static objects are built, and again before they go.
+// point once the static objects are built, and again before they go: as
+// FreeLibrary does, or, when the process ends as Windows ends one, with the
+// reason that the process ends.
+#include <atomic>
+
 #include "platform/posix/resources.h"
 
 extern const uint8_t kModuleResources[];
@@ -11,18 +15,21 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 
 namespace {
 
+void processEnds();
+
 struct LoadedModule {
     HINSTANCE instance;
-    bool attached;
+    std::atomic<bool> attached;
 
     LoadedModule()
         : instance(standin::registerModule("SAA7146.dll", kModuleResources, kModuleResourcesSize)),
           attached(DllMain(instance, DLL_PROCESS_ATTACH, nullptr) != FALSE)
     {
+        standin::registerProcessEnd(processEnds);
     }
     ~LoadedModule()
     {
-        if (attached)
+        if (attached.exchange(false))
             DllMain(instance, DLL_PROCESS_DETACH, nullptr);
         standin::unregisterModule(instance);
     }
@@ -35,3 +42,14 @@ struct LoadedModule {
 extern "C" {
 LoadedModule saa7146ModuleLoader;
 }
+
+namespace {
+
+void processEnds()
+{
+    static int processEnding = 1; // any non-null lpReserved
+    if (saa7146ModuleLoader.attached.exchange(false))
+        DllMain(saa7146ModuleLoader.instance, DLL_PROCESS_DETACH, &processEnding);
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 // Modules loaded at run time: the two DLLs the library loads resolve to
 // stand-ins in this process; every other name is not found.
 #include <cstring>
+#include <functional>
 #include <strings.h>
 #include <string>
 
@@ -23,6 +24,30 @@ Module modules[] = {
 };
 
 constexpr uintptr_t kFirstHandle = 0x6F000000;
+
+std::function<void(const std::string&)>& moduleHook()
+{
+    static auto& hook = *new std::function<void(const std::string&)>;
+    return hook;
+}
+
+// Whether a primary surface is locked now; the caller holds displayLock().
+bool surfaceLocked()
+{
+    const standin::DirectDrawCounts& counts = standin::displayState().counts;
+    return counts.locks > counts.unlocks;
+}
+
+void runHook(const std::string& name)
+{
+    std::function<void(const std::string&)> hook;
+    {
+        std::lock_guard<std::mutex> hold(standin::displayLock());
+        hook = moduleHook();
+    }
+    if (hook)
+        hook(name);
+}
 
 // "C:\Windows\System32\DDRAW" names ddraw.dll: the directory and the
 // extension do not take part.
@@ -95,6 +120,12 @@ ModuleCounts moduleCounts(const std::string& name)
     return module ? module->counts : ModuleCounts{};
 }
 
+void setModuleHook(std::function<void(const std::string& name)> hook)
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    moduleHook() = std::move(hook);
+}
+
 void resetModules()
 {
     for (Module& module : modules) {
@@ -103,6 +134,7 @@ void resetModules()
         module.counts = {};
         module.missing.clear();
     }
+    moduleHook() = nullptr;
 }
 
 } // namespace standin
@@ -111,6 +143,8 @@ extern "C" {
 
 HMODULE WINAPI LoadLibraryA(LPCSTR name)
 {
+    if (findByName(name))
+        runHook(name);
     std::lock_guard<std::mutex> hold(standin::displayLock());
     standin::displayState(); // made with the environment's settings on first use
     Module* module = findByName(name);
@@ -120,6 +154,9 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name)
     }
     ++module->references;
     ++module->counts.loads;
+    module->counts.lastPath = name;
+    if (surfaceLocked())
+        ++module->counts.loadsWhileSurfaceLocked;
     return handleOf(*module);
 }
 
@@ -146,6 +183,14 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR name)
 
 BOOL WINAPI FreeLibrary(HMODULE handle)
 {
+    std::string name;
+    {
+        std::lock_guard<std::mutex> hold(standin::displayLock());
+        if (Module* module = findByHandle(handle))
+            name = module->name;
+    }
+    if (!name.empty())
+        runHook(name);
     std::lock_guard<std::mutex> hold(standin::displayLock());
     Module* module = findByHandle(handle);
     if (!module) {
@@ -154,6 +199,8 @@ BOOL WINAPI FreeLibrary(HMODULE handle)
     }
     --module->references;
     ++module->counts.releases;
+    if (surfaceLocked())
+        ++module->counts.loadsWhileSurfaceLocked;
     return TRUE;
 }
 

@@ -122,6 +122,15 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size)
     return static_cast<UINT>(directory.size());
 }
 
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    std::string directory = standin::windowsDirectory() + "\\System32";
+    if (!buffer || size <= directory.size())
+        return static_cast<UINT>(directory.size() + 1);
+    memcpy(buffer, directory.c_str(), directory.size() + 1);
+    return static_cast<UINT>(directory.size());
+}
+
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
                                       LPSTR buffer, DWORD size, LPCSTR file)
 {

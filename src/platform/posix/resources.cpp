@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <unistd.h>
 #include <mutex>
 #include <strings.h>
 #include <vector>
@@ -13,6 +15,8 @@ struct Module {
     std::string fileName;
     const uint8_t* resources;
     size_t size;
+    const void* objectBase; // of the program or shared object that registered it
+    std::string objectFile;
 };
 
 struct Modules {
@@ -123,9 +127,14 @@ namespace standin {
 
 HINSTANCE registerModule(const char* fileName, const uint8_t* resources, size_t size)
 {
+    // The module is the object its loader is linked into: the library, or a
+    // program that links the library's objects.
+    Dl_info where{};
+    dladdr(__builtin_return_address(0), &where);
     Modules& all = modules();
     std::lock_guard<std::mutex> hold(all.mutex);
-    all.loaded.push_back({fileName ? fileName : "", resources, size});
+    all.loaded.push_back({fileName ? fileName : "", resources, size, where.dli_fbase,
+                          where.dli_fname ? where.dli_fname : ""});
     return reinterpret_cast<HINSTANCE>(kFirstInstance + (all.loaded.size() - 1) * 0x10000);
 }
 
@@ -211,6 +220,55 @@ extern "C" HMODULE WINAPI GetModuleHandleA(LPCSTR name)
     }
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
+}
+
+extern "C" BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module)
+{
+    if (!module)
+        return FALSE;
+    *module = nullptr;
+    if (!(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS)) {
+        *module = GetModuleHandleA(name);
+        return *module ? TRUE : FALSE;
+    }
+    Dl_info where{};
+    if (!dladdr(name, &where))
+        return FALSE;
+    Modules& all = modules();
+    std::lock_guard<std::mutex> hold(all.mutex);
+    for (size_t i = 0; i < all.loaded.size(); ++i) {
+        if (all.loaded[i].resources && all.loaded[i].objectBase == where.dli_fbase) {
+            *module = reinterpret_cast<HMODULE>(kFirstInstance + i * 0x10000);
+            return TRUE;
+        }
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+}
+
+extern "C" DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
+{
+    std::string file;
+    if (!module) {
+        char self[4096];
+        ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+        file.assign(self, length > 0 ? size_t(length) : 0);
+    } else {
+        std::lock_guard<std::mutex> hold(modules().mutex);
+        const Module* known = moduleOf(module);
+        if (!known) {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return 0;
+        }
+        file = known->objectFile;
+    }
+    if (!buffer || size == 0)
+        return 0;
+    // Cut to the buffer and terminated, as Windows does; the length written.
+    DWORD length = DWORD(file.size() < size ? file.size() : size - 1);
+    memcpy(buffer, file.data(), length);
+    buffer[length] = '\0';
+    return length;
 }
 
 // A string table block holds strings id & ~15 .. id | 15, each a length word

@@ -16,6 +16,9 @@ namespace standin {
 // data must outlive the registration. Returns the module's instance handle.
 HINSTANCE registerModule(const char* fileName, const uint8_t* resources, size_t size);
 void unregisterModule(HINSTANCE instance);
+// What a module does when the process ends (its entry point told so, as
+// Windows tells it): run by exitProcessAsWindowsDoes, last registered first.
+void registerProcessEnd(void (*handler)());
 
 struct Resource {
     const uint8_t* data = nullptr;

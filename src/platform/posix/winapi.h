@@ -180,6 +180,8 @@ BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
 
 // INI files: a bare file name lives in the Windows directory.
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
+// The Windows directory's System32.
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
                                       LPSTR buffer, DWORD size, LPCSTR file);

@@ -104,6 +104,12 @@ extern "C" {
 
 // Modules: the library's own instance is known by its file name.
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002u
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004u
+// With FROM_ADDRESS, the module whose code or data holds that address.
+BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module);
+// The file a module was loaded from (null: the program's own).
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 
 // Resources of a module, in the language the user's locale chooses
 // (LC_ALL, LC_MESSAGES, LANG: "hu..." is Hungarian), else US English.
