@@ -1,6 +1,7 @@
 // Digitizing against its floor: a mode 2 frame (768 x 576 RGB 24) through the
 // virtual card against memcpy of the same 1,327,104 bytes; the second camera's
-// conversion against memcpy of its output (the same size).
+// conversion of 768 x 576 and of 384 x 288 against memcpy of its output
+// (1,327,104 and 331,776 bytes).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -14,17 +15,19 @@ namespace {
 
 constexpr size_t kFrameBytes = 1327104;
 
-void memcpyFrame(benchmark::State& state)
+template <size_t bytes>
+void memcpyBytes(benchmark::State& state)
 {
-    std::vector<uint8_t> source(0x480000, 1), target(kFrameBytes);
+    std::vector<uint8_t> source(bytes, 1), target(bytes);
     for (auto _ : state) {
-        memcpy(target.data(), source.data(), kFrameBytes);
+        memcpy(target.data(), source.data(), bytes);
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kFrameBytes));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
 }
-BENCHMARK(memcpyFrame)->Name("floor/memcpy_1327104");
+BENCHMARK(memcpyBytes<kFrameBytes>)->Name("floor/memcpy_1327104");
+BENCHMARK(memcpyBytes<kFrameBytes / 4>)->Name("floor/memcpy_331776");
 
 void digitModeTwo(benchmark::State& state)
 {
@@ -46,19 +49,37 @@ void digitModeTwo(benchmark::State& state)
 }
 BENCHMARK(digitModeTwo)->Name("DCardDigit_mode2");
 
+const char* pathName(SecondCameraPath path)
+{
+    switch (path) {
+    case SecondCameraPath::Avx2:
+        return "AVX2";
+    case SecondCameraPath::Ssse3:
+        return "SSSE3";
+    case SecondCameraPath::Plain:
+        break;
+    }
+    return "plain";
+}
+
+// A frame of width x height (the arguments), top-down, from planes of bytes
+// that repeat only every 256; labelled with the path taken.
 void secondCamera(benchmark::State& state)
 {
-    std::vector<uint8_t> planes(0x480000);
+    const uint32_t width = uint32_t(state.range(0)), height = uint32_t(state.range(1));
+    const size_t outBytes = size_t(width) * height * 3;
+    std::vector<uint8_t> planes(secondCameraSourceBytes(uint64_t(width) * height));
     for (size_t i = 0; i < planes.size(); ++i)
         planes[i] = static_cast<uint8_t>(i * 13);
-    std::vector<uint8_t> out(kFrameBytes);
+    std::vector<uint8_t> out(outBytes);
     for (auto _ : state) {
-        convertSecondCamera(planes.data(), out.data(), 768, 576, false);
+        convertSecondCamera(planes.data(), out.data(), width, height, false);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kFrameBytes));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(outBytes));
+    state.SetLabel(pathName(secondCameraPath()));
 }
-BENCHMARK(secondCamera)->Name("second_camera_conversion");
+BENCHMARK(secondCamera)->Name("second_camera_conversion")->Args({768, 576})->Args({384, 288});
 
 } // namespace

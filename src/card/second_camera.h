@@ -23,6 +23,9 @@ enum class SecondCameraPath { Plain, Ssse3, Avx2 };
 // Whether this build and this processor can run the path.
 bool secondCameraPathRuns(SecondCameraPath path);
 
+// The path convertSecondCamera takes here: the fastest that runs.
+SecondCameraPath secondCameraPath();
+
 // As convertSecondCamera, through the given path; a path that cannot run
 // here falls back to the plain loop.
 void convertSecondCameraBy(SecondCameraPath path, const uint8_t* source, uint8_t* out,

@@ -1,8 +1,10 @@
-// The second camera's conversion: the plain loop against a plain reading of
-// the rule, and every vector path against the plain loop, at widths that are
-// no multiple of 16 or 32 and with values at the 18 threshold.
+// The second camera's conversion: every path, and the one chosen for this
+// processor, against a plain reading of the rule, over random widths (every
+// width up to 128 among them), line counts, contents, output addresses and
+// both row orders.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "card/second_camera.h"
@@ -25,86 +27,96 @@ std::vector<uint8_t> reference(const std::vector<uint8_t>& source, uint32_t widt
     return out;
 }
 
-// Bytes that hit the 18 threshold often: 0, 17, 18, 19, 255 and others.
-std::vector<uint8_t> sourceFor(uint32_t width, uint32_t lines, uint32_t seed)
+// Random bytes, a fifth of them at the 18 threshold or the ends: 0, 17, 18,
+// 19, 255. The exact size, so that a sanitizer sees any read past it.
+std::vector<uint8_t> randomSource(uint32_t width, uint32_t lines, std::mt19937& random)
 {
     static const uint8_t edges[] = {0, 17, 18, 19, 255};
     std::vector<uint8_t> source(secondCameraSourceBytes(uint64_t(width) * lines));
-    uint32_t state = seed * 2654435761u + 1;
     for (uint8_t& byte : source) {
-        state = state * 1664525u + 1013904223u;
-        byte = (state >> 28) < 6 ? edges[(state >> 8) % 5] : static_cast<uint8_t>(state >> 16);
+        uint32_t draw = random();
+        byte = draw % 5 == 0 ? edges[(draw >> 8) % 5] : static_cast<uint8_t>(draw >> 16);
     }
     return source;
 }
 
-// The exact source (so that a sanitizer sees any read past it) and an output
-// with a guard behind it.
-std::vector<uint8_t> converted(SecondCameraPath path, const std::vector<uint8_t>& source,
-                               uint32_t width, uint32_t lines, bool bottomUp)
+constexpr size_t kGuard = 64;
+
+// Converts into a buffer at offset bytes past a 64-byte boundary, between
+// guards that must stay untouched. path -1: convertSecondCamera.
+std::vector<uint8_t> converted(int path, const std::vector<uint8_t>& source, uint32_t width,
+                               uint32_t lines, bool bottomUp, size_t offset)
 {
     const size_t bytes = size_t(width) * lines * 3;
-    std::vector<uint8_t> out(bytes + 64, 0xEE);
-    convertSecondCameraBy(path, source.data(), out.data(), width, lines, bottomUp);
-    EXPECT_EQ(std::vector<uint8_t>(out.begin() + bytes, out.end()), std::vector<uint8_t>(64, 0xEE))
-        << "written past the frame";
-    out.resize(bytes);
-    return out;
-}
-
-std::vector<uint32_t> widths()
-{
-    std::vector<uint32_t> all;
-    for (uint32_t width = 1; width <= 100; ++width)
-        all.push_back(width);
-    for (uint32_t width : {127u, 128u, 129u, 255u, 256u, 257u, 383u, 384u, 767u, 768u, 769u})
-        all.push_back(width);
-    return all;
-}
-
-TEST(SecondCameraConversionTest, PlainLoopFollowsTheRule)
-{
-    for (uint32_t width : {1u, 7u, 16u, 37u, 768u}) {
-        for (bool bottomUp : {false, true}) {
-            const uint32_t lines = 5;
-            std::vector<uint8_t> source = sourceFor(width, lines, width);
-            EXPECT_EQ(converted(SecondCameraPath::Plain, source, width, lines, bottomUp),
-                      reference(source, width, lines, bottomUp))
-                << width << " " << bottomUp;
+    std::vector<uint8_t> buffer(bytes + 2 * kGuard + 64, 0xEE);
+    uint8_t* base = buffer.data() + kGuard;
+    base += (offset - reinterpret_cast<uintptr_t>(base)) % 64;
+    if (path < 0)
+        convertSecondCamera(source.data(), base, width, lines, bottomUp);
+    else
+        convertSecondCameraBy(SecondCameraPath(path), source.data(), base, width, lines, bottomUp);
+    for (const uint8_t* byte = buffer.data(); byte < buffer.data() + buffer.size(); ++byte) {
+        if ((byte < base || byte >= base + bytes) && *byte != 0xEE) {
+            ADD_FAILURE() << "written " << (byte < base ? "before" : "past") << " the frame";
+            break;
         }
+    }
+    return std::vector<uint8_t>(base, base + bytes);
+}
+
+uint32_t randomWidth(int round, std::mt19937& random)
+{
+    if (round < 128)
+        return uint32_t(round + 1);
+    switch (random() % 3) {
+    case 0: // about a block edge
+        return 32 * (1 + random() % 24) + random() % 5 - 2;
+    case 1:
+        return 1 + random() % 64;
+    default:
+        return 1 + random() % 800;
     }
 }
 
-// Every path this processor runs gives the plain loop's bytes: every width up
-// to 100 (blocks of 16 and 32 and every remainder), wider lines around the
-// block sizes, odd and even line counts, both row orders.
-TEST(SecondCameraConversionTest, EveryPathMatchesThePlainLoop)
+TEST(SecondCameraConversionTest, EveryPathFollowsTheRule)
 {
-    const SecondCameraPath paths[] = {SecondCameraPath::Ssse3, SecondCameraPath::Avx2};
-    int ran = 0;
-    for (SecondCameraPath path : paths) {
-        if (!secondCameraPathRuns(path))
-            continue;
-        ++ran;
-        for (uint32_t width : widths()) {
-            for (uint32_t lines : {1u, 2u, 3u, 5u}) {
-                std::vector<uint8_t> source = sourceFor(width, lines, width * 8 + lines);
-                for (bool bottomUp : {false, true}) {
-                    ASSERT_EQ(converted(path, source, width, lines, bottomUp),
-                              converted(SecondCameraPath::Plain, source, width, lines, bottomUp))
-                        << "path " << int(path) << ", " << width << " x " << lines
-                        << (bottomUp ? " bottom-up" : "");
-                }
-            }
+    const SecondCameraPath paths[] = {SecondCameraPath::Plain, SecondCameraPath::Ssse3,
+                                      SecondCameraPath::Avx2};
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 1500; ++round) {
+        const uint32_t width = randomWidth(round, random);
+        const uint32_t lines = 1 + (random() % 4 == 0 ? random() % 9 : random() % 3);
+        const bool bottomUp = random() % 2;
+        const size_t offset = random() % 64;
+        const std::vector<uint8_t> source = randomSource(width, lines, random);
+        const std::vector<uint8_t> expected = reference(source, width, lines, bottomUp);
+        const std::string where = std::to_string(width) + " x " + std::to_string(lines) +
+                                  (bottomUp ? " bottom-up" : "") + ", output at 64n + " +
+                                  std::to_string(offset) + ", round " + std::to_string(round);
+        for (SecondCameraPath path : paths) {
+            if (!secondCameraPathRuns(path))
+                continue;
+            ASSERT_EQ(converted(int(path), source, width, lines, bottomUp, offset), expected)
+                << "path " << int(path) << ", " << where;
         }
+        ASSERT_EQ(converted(-1, source, width, lines, bottomUp, offset), expected)
+            << "the path chosen here, " << where;
     }
-    std::vector<uint8_t> source = sourceFor(768, 3, 1);
-    std::vector<uint8_t> out(768 * 3 * 3);
-    convertSecondCamera(source.data(), out.data(), 768, 3, true);
-    EXPECT_EQ(out, converted(SecondCameraPath::Plain, source, 768, 3, true))
-        << "the path chosen for this processor";
-    if (ran == 0)
-        GTEST_SKIP() << "this processor runs no vector path";
+}
+
+TEST(SecondCameraConversionTest, TakesTheFastestPathThisProcessorRuns)
+{
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+    const bool avx2 = __builtin_cpu_supports("avx2");
+    const bool ssse3 = __builtin_cpu_supports("ssse3");
+    EXPECT_EQ(secondCameraPathRuns(SecondCameraPath::Avx2), avx2);
+    EXPECT_EQ(secondCameraPathRuns(SecondCameraPath::Ssse3), ssse3);
+    EXPECT_EQ(secondCameraPath(), avx2    ? SecondCameraPath::Avx2
+                                  : ssse3 ? SecondCameraPath::Ssse3
+                                          : SecondCameraPath::Plain);
+#else
+    EXPECT_EQ(secondCameraPath(), SecondCameraPath::Plain);
+#endif
 }
 
 TEST(SecondCameraConversionTest, ReadsNoFurtherThanItSays)
