@@ -83,6 +83,19 @@ set_source_files_properties(win32/dll_abi_test.cpp PROPERTIES COMPILE_OPTIONS
                             "-fno-omit-frame-pointer;-fno-defer-pop")
 add_test(NAME dll_abi_test COMMAND dll_abi_test $<TARGET_FILE:saa7146_dll>)
 
+# Hosts of the real DLL that end while it works: main returning while
+# threads digitize or the capture dialog previews, a dialog ended by WM_QUIT
+# and FreeLibrary after it.
+add_executable(process_life_host win32/process_life_host.cpp)
+target_include_directories(process_life_host PRIVATE ${CMAKE_SOURCE_DIR}/include)
+target_link_options(process_life_host PRIVATE ${SAA7146_STATIC_RUNTIME})
+add_executable(process_life_test win32/process_life_test.cpp)
+target_link_libraries(process_life_test PRIVATE gtest advapi32)
+target_link_options(process_life_test PRIVATE ${SAA7146_STATIC_RUNTIME})
+add_dependencies(process_life_test process_life_host saa7146_dll)
+add_test(NAME process_life
+         COMMAND process_life_test $<TARGET_FILE:process_life_host> $<TARGET_FILE:saa7146_dll>)
+
 # dcard.exe over the real DLL, end to end (test mode: Wine has no driver).
 find_program(SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 add_test(NAME dcard_tool_wine
@@ -98,7 +111,7 @@ endforeach()
 
 # Each test program bounds every test of its own (the harness's deadline);
 # these outer bounds only catch a program that never starts its tests.
-set_tests_properties(saa7146_tests mask_threads dll_abi_test dcard_tool_wine
+set_tests_properties(saa7146_tests mask_threads dll_abi_test dcard_tool_wine process_life
                      sample_grab_frame_wine sample_load_at_run_time_wine PROPERTIES
                      ENVIRONMENT "${WINE_ENVIRONMENT}" FIXTURES_REQUIRED wine TIMEOUT 300
                      RUN_SERIAL TRUE)
