@@ -65,16 +65,20 @@ DCARD_STATIC_ASSERT(sizeof(TavDigVFWMode) == 28, "TavDigVFWMode is 28 bytes");
  *        Types 1 and 2 use card 0 as the host opened it (handle 1). Type 7 is
  *        meant for TavDigCapture(): called directly it shows and saves the
  *        settings but digitizes nothing and places no overlay, and OK says
- *        "Digit error!". Type 4 shows nothing.
+ *        "Digit error!". Type 4 has no dialog: it loads the settings and
+ *        shows nothing.
  * @param keyPath the key below HKEY_CURRENT_USER that holds the settings, at
  *        most 127 characters; null or empty selects "Software\Zemtra\Orvik".
- * @return 1 when the dialog was left with OK, 0 when it was cancelled (Cancel
- *         or the close box). 0 at once, with nothing read or shown, for a type
- *         not listed and for a key path of 128 characters or more. Type 4
- *         returns how the previous dialog ended (1 after loading).
+ * @return 1 when the dialog was left with OK; 0 for every other end: Cancel,
+ *         the close box, WM_QUIT reaching its modal loop, its owner destroyed.
+ *         0 when no dialog could be shown (type 4, or the system refused to
+ *         make it). 0 at once, with nothing read or shown, for a type not
+ *         listed and for a key path of 128 characters or more.
  * @par Locking
  *         None: one set of dialog settings per process; call from one thread
- *         at a time.
+ *         at a time. However the dialog ended, the live preview of type 7
+ *         has stopped when this returns: no thread of the library's runs
+ *         then.
  */
 DCARD_API int TAVDIG_CALL TavDigDialog(HWND parent, int type, const char* keyPath);
 
@@ -88,8 +92,10 @@ DCARD_API int TAVDIG_CALL TavDigDialog(HWND parent, int type, const char* keyPat
  *         palette for 8 bits, rows bottom-up) that the caller owns and frees
  *         with GlobalFree(); the library never touches it again. Null when
  *         the card cannot be opened ("Cannot open digitcard !"), memory is
- *         short ("Memory allocation error !") or the dialog was cancelled;
- *         nothing is left allocated then.
+ *         short ("Memory allocation error !") or the dialog ended otherwise
+ *         than with OK; nothing is left allocated then. A picture, or the
+ *         part of one, that the card did not deliver (test mode without a
+ *         frame file) is black.
  * @par Locking
  *         As TavDigDialog(). The preview runs on a thread of its own while
  *         the dialog is up and is stopped before this returns.
