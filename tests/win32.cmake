@@ -44,7 +44,7 @@ target_link_options(tav_helper_test PRIVATE ${SAA7146_STATIC_RUNTIME})
 # The library's unit and integration tests against the virtual card.
 add_executable(saa7146_tests ${SAA7146_TEST_SOURCES} support/harness_win32.cpp
                support/dialog_driver_win32.cpp support/module_win32.cpp
-               ${SAA7146_RESOURCE_SCRIPT})
+               win32/dialog_look_test.cpp ${SAA7146_RESOURCE_SCRIPT})
 target_link_libraries(saa7146_tests PRIVATE saa7146_static gtest gtest_main)
 target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_options(saa7146_tests PRIVATE ${SAA7146_STATIC_RUNTIME})

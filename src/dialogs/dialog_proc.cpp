@@ -128,6 +128,31 @@ void initSizeAndColour(HWND dialog, DigDialogState& state)
     CheckRadioButton(dialog, IDC_COLOR_8, IDC_COLOR_YUV, colour);
 }
 
+// The register list drops down as wide as its longest label, scroll bar and
+// edges included.
+void fitRegisterList(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_REGISTER_LIST);
+    if (!list)
+        return;
+    HDC dc = GetDC(list);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    LONG widest = 0;
+    DCardRegInfo info;
+    for (int index = 0; index < kRegisterIndexLimit && registerInfo(index, info); ++index) {
+        SIZE size = {0, 0};
+        const char* label = info.label ? info.label : "";
+        if (GetTextExtentPoint32A(dc, label, int(strlen(label)), &size) && size.cx > widest)
+            widest = size.cx;
+    }
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(list, dc);
+    int edges = 2 * GetSystemMetrics(SM_CXEDGE) + 4;
+    SendMessageA(list, CB_SETDROPPEDWIDTH, WPARAM(widest + GetSystemMetrics(SM_CXVSCROLL) + edges), 0);
+}
+
 void initSource(HWND dialog, DigDialogState& state)
 {
     int signalButton = 1; // PAL
@@ -142,6 +167,7 @@ void initSource(HWND dialog, DigDialogState& state)
         SendDlgItemMessageA(dialog, IDC_REGISTER_LIST, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(info.label ? info.label : ""));
     SendDlgItemMessageA(dialog, IDC_REGISTER_LIST, CB_SETCURSEL, 0, 0);
+    fitRegisterList(dialog);
 
     bool readable[kCameraCount] = {};
     for (int i = 0; i < kCameraCount; ++i) {

@@ -142,6 +142,11 @@ LRESULT CALLBACK comboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         }
         state.selection = static_cast<int>(wParam);
         return state.selection;
+    case CB_SETDROPPEDWIDTH:
+        state.droppedWidth = static_cast<int>(wParam);
+        return std::max<LRESULT>(state.droppedWidth, record->rect.right - record->rect.left);
+    case CB_GETDROPPEDWIDTH:
+        return std::max<LRESULT>(state.droppedWidth, record->rect.right - record->rect.left);
     case CB_GETLBTEXT: {
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= count || !lParam)

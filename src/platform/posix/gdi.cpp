@@ -134,4 +134,25 @@ BOOL WINAPI DeleteObject(HGDIOBJ object)
     return gdi().bitmaps.erase(static_cast<HBITMAP>(object)) ? TRUE : FALSE;
 }
 
+BOOL WINAPI GetTextExtentPoint32A(HDC, LPCSTR text, int length, SIZE* size)
+{
+    if (!size || length < 0 || (length && !text))
+        return FALSE;
+    size->cx = 6 * length;
+    size->cy = 13;
+    return TRUE;
+}
+
+int WINAPI GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXVSCROLL:
+        return 16;
+    case SM_CXEDGE:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
 } // extern "C"

@@ -200,6 +200,17 @@ size_t WINAPI GlobalSize(HGLOBAL block);
 // The screen's device context and device-dependent bitmaps (32 bits per
 // pixel, read back through control.h).
 HDC WINAPI GetDC(HWND window);
+
+// Text measured in the dialogs' font ("MS Sans Serif" 8: 6 pixels a
+// character on average, 13 high), whatever font is selected.
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE;
+BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, SIZE* size);
+#define SM_CXVSCROLL 2
+#define SM_CXEDGE 45
+int WINAPI GetSystemMetrics(int index);
 int WINAPI ReleaseDC(HWND window, HDC dc);
 HBITMAP WINAPI CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init,
                               const void* bits, const BITMAPINFO* info, UINT usage);

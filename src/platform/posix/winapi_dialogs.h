@@ -77,6 +77,8 @@ typedef struct tagWNDCLASSA {
 #define CB_ADDSTRING 0x0143u
 #define CB_RESETCONTENT 0x014Bu
 #define CB_SETCURSEL 0x014Eu
+#define CB_GETDROPPEDWIDTH 0x015Fu
+#define CB_SETDROPPEDWIDTH 0x0160u
 #define CB_ERR (-1)
 #define CBN_SELCHANGE 1
 

@@ -109,6 +109,7 @@ typedef struct tagCREATESTRUCTA {
 #define WM_PAINT 0x000Fu
 #define WM_CLOSE 0x0010u
 #define WM_QUIT 0x0012u
+#define WM_GETFONT 0x0031u
 #define WM_ERASEBKGND 0x0014u
 #define WM_NCCREATE 0x0081u
 #define WM_NCDESTROY 0x0082u

@@ -23,6 +23,7 @@ struct ControlState {
     int scrollMin = 0;
     int scrollMax = 100;
     int scrollPos = 0;
+    int droppedWidth = 0; // a combo box's list, 0: as wide as the box
 };
 
 struct WindowRecord {
