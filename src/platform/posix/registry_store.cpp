@@ -94,11 +94,17 @@ bool parseValue(const std::string& line, RegistryValue& value)
 
 } // namespace
 
-std::string foldName(const std::string& name)
+void foldName(const std::string& name, std::string& folded)
 {
-    std::string folded = name;
+    folded.assign(name);
     for (char& c : folded)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+}
+
+std::string foldName(const std::string& name)
+{
+    std::string folded;
+    foldName(name, folded);
     return folded;
 }
 
@@ -161,7 +167,12 @@ RegistryKey* RegistryStore::find(const std::string& path)
 
 const RegistryKey* RegistryStore::find(const std::string& path) const
 {
-    auto found = keys.find(foldName(path));
+    return findFolded(foldName(path));
+}
+
+const RegistryKey* RegistryStore::findFolded(const std::string& folded) const
+{
+    auto found = keys.find(folded);
     return found == keys.end() ? nullptr : &found->second;
 }
 
