@@ -147,9 +147,14 @@ std::string RegistryStore::serialize() const
             } else {
                 snprintf(text, sizeof(text), "hex(%x):", value.type);
                 out += text;
+                // Two digits a byte, as %02x writes them, without a call
+                // of snprintf for each of what may be thousands.
+                static const char kDigits[] = "0123456789abcdef";
                 for (size_t i = 0; i < value.data.size(); ++i) {
-                    snprintf(text, sizeof(text), i ? ",%02x" : "%02x", value.data[i]);
-                    out += text;
+                    if (i)
+                        out += ',';
+                    out += kDigits[value.data[i] >> 4];
+                    out += kDigits[value.data[i] & 0x0F];
                 }
             }
             out += "\n";
