@@ -63,6 +63,7 @@ set(SAA7146_STANDIN_SOURCES
   src/platform/posix/profile.cpp
   src/platform/posix/profile_text.cpp
   src/platform/posix/registry.cpp
+  src/platform/posix/registry_keys.cpp
   src/platform/posix/resources.cpp
   src/platform/posix/registry_store.cpp
   src/platform/posix/system.cpp

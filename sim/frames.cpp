@@ -49,6 +49,15 @@ Layout layoutOf(int32_t width, int32_t height, uint32_t camera, uint32_t frame)
     return layout;
 }
 
+// The bars and the marker, as if there were no text.
+Rgb barsAt(const Layout& l, int32_t x, int32_t y)
+{
+    if (x >= l.markerX && x < l.markerX + l.markerSide && y >= l.markerY &&
+        y < l.markerY + l.markerSide)
+        return kMarker;
+    return kBars[static_cast<int64_t>(x) * 8 / l.width];
+}
+
 Rgb colourAt(const Layout& l, int32_t x, int32_t y)
 {
     if (x < l.textWidth && y < l.textHeight) {
@@ -62,10 +71,7 @@ Rgb colourAt(const Layout& l, int32_t x, int32_t y)
         }
         return kTextBackground;
     }
-    if (x >= l.markerX && x < l.markerX + l.markerSide && y >= l.markerY &&
-        y < l.markerY + l.markerSide)
-        return kMarker;
-    return kBars[static_cast<int64_t>(x) * 8 / l.width];
+    return barsAt(l, x, y);
 }
 
 uint8_t luma(Rgb c)
@@ -138,6 +144,30 @@ void encodeRow(const FrameFormat& format, const Rgb* row, int32_t width, uint8_t
     }
 }
 
+// The bars alone, encoded, for the format and width asked for last on this
+// thread: the same for every frame of a size.
+const std::vector<uint8_t>& plainBars(const FrameFormat& format, int32_t width, size_t rowBytes)
+{
+    struct Line {
+        int32_t bitsPerPixel = 0;
+        bool rgb = false;
+        int32_t width = -1;
+        std::vector<uint8_t> bytes;
+    };
+    thread_local Line line;
+    if (line.width != width || line.bitsPerPixel != format.bitsPerPixel || line.rgb != format.rgb) {
+        std::vector<Rgb> row(static_cast<size_t>(width));
+        for (int32_t x = 0; x < width; ++x)
+            row[size_t(x)] = kBars[static_cast<int64_t>(x) * 8 / width];
+        line.bytes.assign(rowBytes, 0);
+        encodeRow(format, row.data(), width, line.bytes.data());
+        line.bitsPerPixel = format.bitsPerPixel;
+        line.rgb = format.rgb;
+        line.width = width;
+    }
+    return line.bytes;
+}
+
 } // namespace
 
 uint64_t frameSize(const FrameFormat& format)
@@ -163,12 +193,45 @@ void renderPattern(const FrameFormat& format, uint32_t camera, uint32_t frame, u
     int32_t lines = static_cast<int32_t>(lineCount(format.height));
     size_t rowBytes = size / size_t(lines);
     Layout layout = layoutOf(width, lines, camera, frame);
+    // Drawn pixel by pixel, a frame costs most of what a test that digitizes
+    // spends. Every line is the bars, kept from frame to frame, or the bars
+    // with the marker drawn over them once; the text then goes over its
+    // lines' first pixels, drawn once for each of its rows, which are scale
+    // lines high. YUV 4:2:2 encodes pixels in pairs: what is drawn over
+    // starts and ends with a whole pair.
+    const size_t pixelBytes = size_t(driver::bytesPerPixel(format.bitsPerPixel));
+    const int32_t step = format.bitsPerPixel == 16 && !format.rgb ? 2 : 1;
+    auto pairStart = [step](int32_t x) { return x - x % step; };
+    auto pairEnd = [step, width](int32_t x) {
+        return std::min(width, x + (step - x % step) % step);
+    };
+    const std::vector<uint8_t>& bars = plainBars(format, width, rowBytes);
+    std::vector<uint8_t> marked(bars);
     std::vector<Rgb> row(static_cast<size_t>(width));
+    const int32_t markerFrom = pairStart(std::min(layout.markerX, width));
+    const int32_t markerTo = pairEnd(std::min(layout.markerX + layout.markerSide, width));
+    for (int32_t x = markerFrom; x < markerTo; ++x)
+        row[size_t(x)] = barsAt(layout, x, layout.markerY);
+    encodeRow(format, row.data() + markerFrom, markerTo - markerFrom,
+              marked.data() + size_t(markerFrom) * pixelBytes);
+    const int32_t textPixels = pairEnd(std::min(width, layout.textWidth));
     for (int32_t y = 0; y < lines; ++y) {
-        for (int32_t x = 0; x < width; ++x)
-            row[size_t(x)] = colourAt(layout, x, y);
+        const bool inMarker = y >= layout.markerY && y < layout.markerY + layout.markerSide;
         int32_t outLine = format.height < 0 ? lines - 1 - y : y;
-        encodeRow(format, row.data(), width, out + rowBytes * size_t(outLine));
+        uint8_t* line = out + rowBytes * size_t(outLine);
+        const bool sameAsAbove = y % layout.scale != 0 && y < layout.textHeight &&
+                                 inMarker == (y - 1 >= layout.markerY &&
+                                              y - 1 < layout.markerY + layout.markerSide);
+        if (sameAsAbove) {
+            memcpy(line, format.height < 0 ? line + rowBytes : line - rowBytes, rowBytes);
+            continue;
+        }
+        memcpy(line, (inMarker ? marked : bars).data(), rowBytes);
+        if (y < layout.textHeight) {
+            for (int32_t x = 0; x < textPixels; ++x)
+                row[size_t(x)] = colourAt(layout, x, y);
+            encodeRow(format, row.data(), textPixels, line);
+        }
     }
 }
 

@@ -116,21 +116,30 @@ bool isMarker(const DCardRegInfo& info)
     return info.name[0] == '\0' && info.label[0] == '\0';
 }
 
+// The first row of the view, in order, that matches (row, position), or
+// null. The caller holds the lock.
+template <class Match> DCardRegInfo* firstRow(Tables& t, int decoderType, Match matches)
+{
+    int position = 0;
+    for (DCardRegInfo* row = t.bridge; !isMarker(*row); ++row, ++position)
+        if (matches(*row, position))
+            return row;
+    DCardRegInfo* decoder = decoderType == kDecoderSaa7110   ? t.saa7110
+                            : decoderType == kDecoderKs0127b ? t.ks0127b
+                                                             : nullptr;
+    for (DCardRegInfo* row = decoder; row && !isMarker(*row); ++row, ++position)
+        if (matches(*row, position))
+            return row;
+    return nullptr;
+}
+
 // The row at a position of the view, or null. The caller holds the lock.
 DCardRegInfo* rowAt(Tables& t, int decoderType, int position)
 {
     if (position < 0)
         return nullptr;
-    for (DCardRegInfo* row = t.bridge; !isMarker(*row); ++row, --position)
-        if (position == 0)
-            return row;
-    DCardRegInfo* decoder = decoderType == kDecoderSaa7110   ? t.saa7110
-                            : decoderType == kDecoderKs0127b ? t.ks0127b
-                                                             : nullptr;
-    for (DCardRegInfo* row = decoder; row && !isMarker(*row); ++row, --position)
-        if (position == 0)
-            return row;
-    return nullptr;
+    return firstRow(t, decoderType,
+                    [position](const DCardRegInfo&, int at) { return at == position; });
 }
 
 } // namespace
@@ -152,16 +161,19 @@ bool findDescriptor(int decoderType, int position, uint32_t id, const char* name
         return false;
     Tables& t = tables();
     std::lock_guard<std::mutex> hold(t.lock);
-    for (int at = 0;; ++at) {
-        const DCardRegInfo* row = rowAt(t, decoderType, at);
-        if (!row)
-            return false;
-        if (at == position || row->regNum == id || strcmp(row->name, name) == 0) {
-            if (out)
-                memcpy(out, row, sizeof(DCardRegInfo));
-            return true;
-        }
-    }
+    // One pass: a lookup per position would make enumerating the view, as
+    // the dialogs do for every camera, cubic in its length.
+    const DCardRegInfo* row = firstRow(t, decoderType, [&](const DCardRegInfo& r, int at) {
+        // The first characters first: most rows differ there, and a call
+        // of strcmp costs more than the rest of the test.
+        return at == position || r.regNum == id ||
+               (r.name[0] == name[0] && strcmp(r.name, name) == 0);
+    });
+    if (!row)
+        return false;
+    if (out)
+        memcpy(out, row, sizeof(DCardRegInfo));
+    return true;
 }
 
 bool updateDescriptor(int decoderType, int position, void (*update)(DCardRegInfo&, void*),

@@ -35,19 +35,19 @@ inline void removeAtExit()
         nftw(directory.path, removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-// "/tmp/<prefix>XXXXXX", made once; "/tmp" when it cannot be made.
-inline std::string directory(const char* prefix)
+// "<base>/<prefix>XXXXXX", made once; base when it cannot be made.
+inline std::string directory(const char* prefix, const char* base = "/tmp")
 {
-    static bool ready = [prefix] {
+    static bool ready = [prefix, base] {
         Made& directory = made();
-        snprintf(directory.path, sizeof(directory.path), "/tmp/%sXXXXXX", prefix);
+        snprintf(directory.path, sizeof(directory.path), "%s/%sXXXXXX", base, prefix);
         if (!mkdtemp(directory.path))
             return false;
         directory.owner = getpid();
         atexit(removeAtExit);
         return true;
     }();
-    return ready ? made().path : "/tmp";
+    return ready ? made().path : base;
 }
 
 } // namespace scratch

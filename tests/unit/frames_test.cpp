@@ -46,6 +46,29 @@ TEST(PatternTest, EveryDepthDrawsTheBars)
     EXPECT_EQ(sim::frameSize({640, -480, 24, true}), 921600u);
 }
 
+// Every pixel of a frame is the pattern's colour there, at sizes that put
+// the marker and the text in every place, the lines either way up.
+TEST(PatternTest, EveryPixelIsThePatternColour)
+{
+    for (int32_t width : {1, 7, 33, 320, 768})
+        for (int32_t height : {1, 10, 96, 97, -241, 576})
+            for (uint32_t frame : {0u, 3u, 4321u}) {
+                std::vector<uint8_t> out = render({width, height, 24, true}, frame);
+                int32_t lines = height < 0 ? -height : height;
+                for (int32_t y = 0; y < lines; ++y) {
+                    const size_t stored = size_t(height < 0 ? lines - 1 - y : y);
+                    const uint8_t* line = &out[3 * size_t(width) * stored];
+                    for (int32_t x = 0; x < width; ++x) {
+                        sim::Rgb want = sim::patternColour(x, y, width, lines, 0, frame);
+                        ASSERT_TRUE(line[3 * x] == want.b && line[3 * x + 1] == want.g &&
+                                    line[3 * x + 2] == want.r)
+                            << width << " x " << height << ", frame " << frame << ": (" << x
+                            << ", " << y << ")";
+                    }
+                }
+            }
+}
+
 TEST(PatternTest, BottomUpReversesTheLines)
 {
     auto down = render({100, 60, 24, true}, 3);

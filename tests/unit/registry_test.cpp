@@ -148,4 +148,52 @@ TEST_F(RegistryTest, EveryReadSeesTheFileAsItIsNow)
     EXPECT_EQ(value, 5);
 }
 
+// In memory, as the fuzz targets keep it, the registry starts empty, keeps
+// what is put, and leaves the file alone; naming the file again reads it.
+TEST_F(RegistryTest, MemoryRegistryLeavesTheFileAlone)
+{
+    ASSERT_EQ(reg.put("Camera", 4, nullptr), 1);
+    const std::string file = standin::registryFile();
+    const auto before = standin::readWholeFile(file);
+    standin::useEmptyMemoryRegistry();
+    int32_t value = 0;
+    EXPECT_EQ(reg.get("Camera", 7, &value, nullptr), 0) << "starts empty";
+    ASSERT_EQ(reg.put("Camera", 5, "RegSet1"), 1);
+    ASSERT_EQ(reg.get("camera", 0, &value, "regset1"), 1);
+    EXPECT_EQ(value, 5);
+    EXPECT_EQ(standin::readWholeFile(file), before);
+    standin::useEmptyMemoryRegistry();
+    EXPECT_EQ(reg.get("Camera", 0, &value, "RegSet1"), 0) << "emptied again";
+    standin::setRegistryFile(file);
+    ASSERT_EQ(reg.get("Camera", 0, &value, nullptr), 1);
+    EXPECT_EQ(value, 4);
+}
+
+// A closed key handle names no key, also after other keys were opened and
+// closed meanwhile, and a key opened again sees values put since.
+TEST_F(RegistryTest, ClosedHandlesNameNoKey)
+{
+    ASSERT_EQ(reg.put("Camera", 4, nullptr), 1);
+    HKEY first;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, reg.KeyPath, 0, KEY_QUERY_VALUE, &first),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCloseKey(first), ERROR_SUCCESS);
+    for (int i = 0; i < 10; ++i) {
+        HKEY other;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, reg.KeyPath, 0, KEY_QUERY_VALUE, &other),
+                  ERROR_SUCCESS);
+        EXPECT_NE(other, first);
+        ASSERT_EQ(RegCloseKey(other), ERROR_SUCCESS);
+        ASSERT_EQ(reg.put("Camera", i, nullptr), 1);
+        int32_t value = -1;
+        ASSERT_EQ(reg.get("Camera", -1, &value, nullptr), 1);
+        EXPECT_EQ(value, i);
+    }
+    DWORD value = 0, size = sizeof(value);
+    EXPECT_EQ(RegQueryValueExA(first, "Camera", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                               &size),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(first), ERROR_INVALID_HANDLE);
+}
+
 } // namespace

@@ -21,6 +21,10 @@ std::string windowsDirectory();
 // $HOME/.saa7146/registry.
 void setRegistryFile(const std::string& path);
 std::string registryFile();
+// The registry in this process's memory from now on, empty, instead of in a
+// file (setRegistryFile returns to one): for fuzz targets, which start each
+// input from an empty registry that need not outlive them.
+void useEmptyMemoryRegistry();
 
 // Message boxes never wait: each is recorded and answered with the current
 // answer (IDOK unless set). This and the other records of calls below keep

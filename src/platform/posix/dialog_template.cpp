@@ -33,6 +33,11 @@ public:
     std::string wideString()
     {
         std::vector<uint16_t> text;
+        // Measured first, so that the text takes one allocation.
+        size_t length = 0;
+        for (const uint8_t* c = at_; end_ - c >= 2 && (c[0] | c[1]); c += 2)
+            ++length;
+        text.reserve(length);
         while (ok_)
             if (uint16_t c = word())
                 text.push_back(c);

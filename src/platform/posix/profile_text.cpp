@@ -39,9 +39,11 @@ struct Line {
     std::string_view value; // entry value, trimmed
 };
 
-std::vector<Line> splitLines(std::string_view text)
+// Each line of the text in order, handed to visit as it is found; visit
+// returns false to stop. Nothing is kept: a file of many short lines would
+// otherwise cost a record of every line for every lookup.
+template <class Visit> void forEachLine(std::string_view text, Visit visit)
 {
-    std::vector<Line> lines;
     while (!text.empty()) {
         size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);
@@ -62,9 +64,9 @@ std::vector<Line> splitLines(std::string_view text)
             if (equals != std::string_view::npos)
                 line.value = trim(body.substr(equals + 1));
         }
-        lines.push_back(line);
+        if (!visit(line))
+            return;
     }
-    return lines;
 }
 
 std::string_view unquote(std::string_view value)
@@ -92,21 +94,25 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
                                         std::string_view key)
 {
     bool inSection = false;
-    for (const Line& line : splitLines(text)) {
+    std::optional<std::string> found;
+    forEachLine(text, [&](const Line& line) {
         if (line.kind == LineKind::Section)
             inSection = sameText(line.name, section);
         else if (inSection && line.kind == LineKind::Entry && sameText(line.name, key))
-            return std::string(unquote(line.value));
-    }
-    return std::nullopt;
+            found = std::string(unquote(line.value));
+        return !found;
+    });
+    return found;
 }
 
 std::vector<std::string> profileSections(std::string_view text)
 {
     std::vector<std::string> names;
-    for (const Line& line : splitLines(text))
+    forEachLine(text, [&](const Line& line) {
         if (line.kind == LineKind::Section)
             names.emplace_back(line.name);
+        return true;
+    });
     return names;
 }
 
@@ -114,12 +120,13 @@ std::vector<std::string> profileKeys(std::string_view text, std::string_view sec
 {
     std::vector<std::string> keys;
     bool inSection = false;
-    for (const Line& line : splitLines(text)) {
+    forEachLine(text, [&](const Line& line) {
         if (line.kind == LineKind::Section)
             inSection = sameText(line.name, section);
         else if (inSection && line.kind == LineKind::Entry && !line.name.empty())
             keys.emplace_back(line.name);
-    }
+        return true;
+    });
     return keys;
 }
 
@@ -132,7 +139,8 @@ std::string withProfileValue(std::string_view text, std::string_view section, co
     size_t insertAt = 0; // after the matching section's last entry
     std::string entry = key ? std::string(key) + "=" + (value ? value : "") : std::string();
     std::string out;
-    for (const Line& line : splitLines(text)) {
+    out.reserve(2 * text.size() + entry.size() + section.size() + 8); // each line may gain a CR
+    forEachLine(text, [&](const Line& line) {
         if (line.kind == LineKind::Section) {
             if (place == Place::Inside)
                 place = Place::After;
@@ -142,26 +150,27 @@ std::string withProfileValue(std::string_view text, std::string_view section, co
                     out.append(line.raw).append("\r\n");
                     insertAt = out.size();
                 }
-                continue;
+                return true;
             }
         }
         if (place == Place::Inside) {
             if (!key)
-                continue; // the section goes with its lines
+                return true; // the section goes with its lines
             if (!done && line.kind == LineKind::Entry && sameText(line.name, key)) {
                 done = true;
                 if (value)
                     out.append(entry).append("\r\n");
                 insertAt = out.size();
-                continue;
+                return true;
             }
             out.append(line.raw).append("\r\n");
             if (line.kind == LineKind::Entry)
                 insertAt = out.size();
-            continue;
+            return true;
         }
         out.append(line.raw).append("\r\n");
-    }
+        return true;
+    });
     if (!key || !value || done)
         return out;
     if (place != Place::Before)

@@ -1,31 +1,43 @@
 // The registry, kept in one text file (see registry_store.h) that every
-// change rewrites whole and renames into place.
+// change rewrites whole and renames into place, or in memory only.
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <set>
 #include <string>
 
 #include "platform/posix/control.h"
 #include "platform/posix/file_store.h"
+#include "platform/posix/registry_keys.h"
 #include "platform/posix/registry_store.h"
 #include "platform/posix/winapi.h"
 
 namespace {
 
-struct OpenKey {
-    std::string path;
-};
-
 struct Registry {
     std::mutex mutex; // held for every operation, loading and saving included
-    std::set<OpenKey*> open;
+    standin::KeyHandles keys;
     std::mutex fileMutex;
     std::string file;
     // The file as last read, parsed once for the reads that follow.
     std::string readFile;
     standin::FileVersion readVersion;
     standin::RegistryStore read;
+    bool inMemory = false; // read is the registry itself, and no file is used
+    uint64_t replaced = 1; // how often read was replaced, from 1
+    // Room for the paths of a call, used again by the next: a lookup of a
+    // key costs no allocation.
+    std::string path, folded;
+    // The last subkey of a predefined root that RegOpenKeyExA looked up, and
+    // what it found, while read stays the same: the dialogs open one key
+    // once for every register of a camera.
+    struct Lookup {
+        HKEY root = nullptr;
+        std::string subkey;
+        uint64_t replaced = 0;
+        std::string path, folded;
+        bool found = false;
+    } lastOpen;
 };
 
 Registry& registry()
@@ -45,28 +57,25 @@ const char* rootName(HKEY key)
     return nullptr;
 }
 
-// The full path of subkey below root; false for a root that is no key.
+// The full path of subkey below root: its parts between backslashes, the
+// empty ones left out. False for a root that is no key.
 bool resolve(Registry& state, HKEY root, LPCSTR subkey, std::string& path)
 {
     if (const char* name = rootName(root)) {
-        path = name;
+        path.assign(name);
     } else {
-        auto* key = reinterpret_cast<OpenKey*>(root);
-        if (!state.open.count(key))
+        const standin::OpenKey* key = state.keys.find(root);
+        if (!key)
             return false;
-        path = key->path;
+        path.assign(key->path);
     }
-    std::string part;
-    for (const char* c = subkey ? subkey : "";; ++c) {
-        if (*c == '\\' || *c == '\0') {
-            if (!part.empty())
-                path += "\\" + part;
-            part.clear();
-            if (!*c)
-                break;
-        } else {
-            part.push_back(*c);
-        }
+    for (const char* part = subkey ? subkey : ""; *part;) {
+        const char* end = part;
+        while (*end && *end != '\\')
+            ++end;
+        if (end != part)
+            path.append(1, '\\').append(part, size_t(end - part));
+        part = *end ? end + 1 : end;
     }
     return true;
 }
@@ -76,32 +85,55 @@ bool resolve(Registry& state, HKEY root, LPCSTR subkey, std::string& path)
 const standin::RegistryStore& current()
 {
     Registry& state = registry();
+    if (state.inMemory)
+        return state.read;
     std::string file = standin::registryFile();
     if (file != state.readFile) {
         state.readFile = file;
         state.readVersion = standin::FileVersion();
     }
     std::string text;
-    if (standin::readWholeFileIfChanged(file, state.readVersion, text))
+    if (standin::readWholeFileIfChanged(file, state.readVersion, text)) {
         state.read = standin::RegistryStore::parse(text);
+        ++state.replaced;
+    }
     return state.read;
 }
 
-standin::RegistryStore load()
+// The registry to change and then save: in memory the registry itself,
+// else copy, filled with what the file holds. The caller holds the
+// registry's mutex.
+standin::RegistryStore& editable(standin::RegistryStore& copy)
 {
-    return current();
+    Registry& state = registry();
+    if (state.inMemory)
+        return state.read;
+    copy = current();
+    return copy;
 }
 
+// The key at the path in the registry as it is now; the caller holds the
+// registry's mutex.
+const standin::RegistryKey* currentKey(Registry& state, const std::string& path)
+{
+    standin::foldName(path, state.folded);
+    return current().findFolded(state.folded);
+}
+
+// Saves what editable gave; the caller holds the registry's mutex.
 bool save(const standin::RegistryStore& store)
 {
+    Registry& state = registry();
+    if (state.inMemory) {
+        ++state.replaced; // changed in place
+        return true;
+    }
     return standin::replaceFile(standin::registryFile(), store.serialize());
 }
 
-HKEY openHandle(Registry& state, const std::string& path)
+HKEY openHandle(Registry& state, const std::string& path, const std::string& folded)
 {
-    auto* key = new OpenKey{path};
-    state.open.insert(key);
-    return reinterpret_cast<HKEY>(key);
+    return reinterpret_cast<HKEY>(state.keys.open(path, folded));
 }
 
 } // namespace
@@ -110,8 +142,23 @@ namespace standin {
 
 void setRegistryFile(const std::string& path)
 {
-    std::lock_guard<std::mutex> hold(registry().fileMutex);
-    registry().file = path;
+    Registry& state = registry();
+    std::lock_guard<std::mutex> hold(state.mutex);
+    if (state.inMemory) {
+        state.inMemory = false;
+        state.readVersion = FileVersion(); // what is read next comes from the file
+    }
+    std::lock_guard<std::mutex> holdFile(state.fileMutex);
+    state.file = path;
+}
+
+void useEmptyMemoryRegistry()
+{
+    Registry& state = registry();
+    std::lock_guard<std::mutex> hold(state.mutex);
+    state.inMemory = true;
+    state.read = RegistryStore();
+    ++state.replaced;
 }
 
 std::string registryFile()
@@ -141,7 +188,8 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR subkey, DWORD, LPSTR, DWORD, REGSA
     std::string path;
     if (!resolve(registry(), root, subkey, path))
         return ERROR_INVALID_HANDLE;
-    standin::RegistryStore store = load();
+    standin::RegistryStore copy;
+    standin::RegistryStore& store = editable(copy);
     bool existed = store.find(path) != nullptr;
     if (!existed) {
         store.create(path);
@@ -150,7 +198,7 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR subkey, DWORD, LPSTR, DWORD, REGSA
     }
     if (disposition)
         *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
-    *result = openHandle(registry(), path);
+    *result = openHandle(registry(), path, standin::foldName(path));
     return ERROR_SUCCESS;
 }
 
@@ -158,26 +206,51 @@ LONG WINAPI RegOpenKeyExA(HKEY root, LPCSTR subkey, DWORD, REGSAM, PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    std::lock_guard<std::mutex> hold(registry().mutex);
-    std::string path;
-    if (!resolve(registry(), root, subkey, path))
-        return ERROR_INVALID_HANDLE;
-    if (!current().find(path))
+    Registry& state = registry();
+    std::lock_guard<std::mutex> hold(state.mutex);
+    current(); // the file read again if it changed
+    Registry::Lookup& last = state.lastOpen;
+    if (!last.root || root != last.root || last.replaced != state.replaced || !subkey ||
+        last.subkey != subkey) {
+        last.root = nullptr;
+        if (!resolve(state, root, subkey, last.path))
+            return ERROR_INVALID_HANDLE;
+        last.found = currentKey(state, last.path) != nullptr;
+        last.folded.assign(state.folded);
+        if (rootName(root) && subkey) {
+            last.root = root;
+            last.subkey.assign(subkey);
+            last.replaced = state.replaced;
+        }
+    }
+    if (!last.found)
         return ERROR_FILE_NOT_FOUND;
-    *result = openHandle(registry(), path);
+    *result = openHandle(state, last.path, last.folded);
     return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data,
                              LPDWORD size)
 {
-    std::lock_guard<std::mutex> hold(registry().mutex);
-    std::string path;
-    if (!resolve(registry(), key, nullptr, path))
+    Registry& state = registry();
+    std::lock_guard<std::mutex> hold(state.mutex);
+    standin::OpenKey* open = state.keys.find(key);
+    if (!open && !resolve(state, key, nullptr, state.path))
         return ERROR_INVALID_HANDLE;
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
-    const standin::RegistryKey* found = current().find(path);
+    const standin::RegistryKey* found;
+    if (open) {
+        // Looked up again only once the registry read has changed.
+        const standin::RegistryStore& store = current();
+        if (open->foundIn != state.replaced) {
+            open->found = store.findFolded(open->folded);
+            open->foundIn = state.replaced;
+        }
+        found = open->found;
+    } else {
+        found = currentKey(state, state.path);
+    }
     if (!found)
         return ERROR_FILE_NOT_FOUND;
     auto value = found->values.find(standin::foldName(name ? name : ""));
@@ -206,7 +279,8 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE*
     std::string path;
     if (!resolve(registry(), key, nullptr, path))
         return ERROR_INVALID_HANDLE;
-    standin::RegistryStore store = load();
+    standin::RegistryStore copy;
+    standin::RegistryStore& store = editable(copy);
     standin::RegistryValue value;
     value.name = name ? name : "";
     value.type = type;
@@ -222,7 +296,8 @@ LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name)
     std::string path;
     if (!resolve(registry(), key, nullptr, path))
         return ERROR_INVALID_HANDLE;
-    standin::RegistryStore store = load();
+    standin::RegistryStore copy;
+    standin::RegistryStore& store = editable(copy);
     standin::RegistryKey* found = store.find(path);
     if (!found || found->values.erase(standin::foldName(name ? name : "")) == 0)
         return ERROR_FILE_NOT_FOUND;
@@ -235,7 +310,8 @@ LONG WINAPI RegDeleteKeyA(HKEY root, LPCSTR subkey)
     std::string path;
     if (!subkey || !*subkey || !resolve(registry(), root, subkey, path))
         return ERROR_INVALID_PARAMETER;
-    standin::RegistryStore store = load();
+    standin::RegistryStore copy;
+    standin::RegistryStore& store = editable(copy);
     if (!store.remove(path))
         return ERROR_FILE_NOT_FOUND;
     return save(store) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
@@ -246,10 +322,8 @@ LONG WINAPI RegCloseKey(HKEY key)
     if (rootName(key))
         return ERROR_SUCCESS;
     std::lock_guard<std::mutex> hold(registry().mutex);
-    auto* open = reinterpret_cast<OpenKey*>(key);
-    if (!registry().open.erase(open))
+    if (!registry().keys.close(key))
         return ERROR_INVALID_HANDLE;
-    delete open;
     return ERROR_SUCCESS;
 }
 

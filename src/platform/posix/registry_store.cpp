@@ -94,11 +94,17 @@ bool parseValue(const std::string& line, RegistryValue& value)
 
 } // namespace
 
-std::string foldName(const std::string& name)
+void foldName(const std::string& name, std::string& folded)
 {
-    std::string folded = name;
+    folded.assign(name);
     for (char& c : folded)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+}
+
+std::string foldName(const std::string& name)
+{
+    std::string folded;
+    foldName(name, folded);
     return folded;
 }
 
@@ -141,9 +147,14 @@ std::string RegistryStore::serialize() const
             } else {
                 snprintf(text, sizeof(text), "hex(%x):", value.type);
                 out += text;
+                // Two digits a byte, as %02x writes them, without a call
+                // of snprintf for each of what may be thousands.
+                static const char kDigits[] = "0123456789abcdef";
                 for (size_t i = 0; i < value.data.size(); ++i) {
-                    snprintf(text, sizeof(text), i ? ",%02x" : "%02x", value.data[i]);
-                    out += text;
+                    if (i)
+                        out += ',';
+                    out += kDigits[value.data[i] >> 4];
+                    out += kDigits[value.data[i] & 0x0F];
                 }
             }
             out += "\n";
@@ -161,7 +172,12 @@ RegistryKey* RegistryStore::find(const std::string& path)
 
 const RegistryKey* RegistryStore::find(const std::string& path) const
 {
-    auto found = keys.find(foldName(path));
+    return findFolded(foldName(path));
+}
+
+const RegistryKey* RegistryStore::findFolded(const std::string& folded) const
+{
+    auto found = keys.find(folded);
     return found == keys.end() ? nullptr : &found->second;
 }
 

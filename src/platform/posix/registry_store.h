@@ -33,11 +33,15 @@ struct RegistryStore {
 
     RegistryKey* find(const std::string& path);
     const RegistryKey* find(const std::string& path) const;
+    // The same for a path already folded (foldName).
+    const RegistryKey* findFolded(const std::string& folded) const;
     RegistryKey& create(const std::string& path);
     // Removes the key and every key below it; false when it did not exist.
     bool remove(const std::string& path);
 };
 
 std::string foldName(const std::string& name);
+// The same into a string of the caller's, whose room is used again.
+void foldName(const std::string& name, std::string& folded);
 
 } // namespace standin
