@@ -2,6 +2,7 @@
 // every control does, OK with the final picture, and Cancel.
 #include "dialogs/dialog_proc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,15 +43,39 @@ int lastChecked(HWND dialog, int first, int count, int fallback)
     return found;
 }
 
+// The scroll bar runs 0..max; a signed field's values sit half below its
+// position, so that the bar's ends are the field's two ends (-128 and 127
+// for 8 bits).
 void registerRange(const DCardRegInfo& info, uint32_t& max, uint32_t& half)
 {
     if (info.width >= 32 || info.width < 0) {
         max = 0xFFFFFFFFu;
-        half = 0x7FFFFFFFu;
+        half = 0x80000000u;
     } else {
         max = (1u << info.width) - 1;
-        half = max >> 1;
+        half = (max >> 1) + 1;
     }
+    if (!info.isSigned)
+        half = 0;
+}
+
+// A value the register page writes: within what the field's bits hold, and
+// within its lowest and highest meant values where the descriptor gives an
+// order to them.
+int32_t withinField(const DCardRegInfo& info, int64_t value)
+{
+    uint32_t max, half;
+    registerRange(info, max, half);
+    int64_t lowest = -int64_t(half), highest = int64_t(max) - int64_t(half);
+    int64_t meantLow = info.isSigned ? int64_t(info.minValue) : int64_t(uint32_t(info.minValue));
+    int64_t meantHigh = info.isSigned ? int64_t(info.maxValue) : int64_t(uint32_t(info.maxValue));
+    if (meantLow <= meantHigh) {
+        lowest = std::max(lowest, meantLow);
+        highest = std::min(highest, meantHigh);
+    }
+    if (lowest <= highest)
+        value = std::clamp(value, lowest, highest);
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
 int listSelection(HWND dialog)
@@ -82,7 +107,7 @@ int refreshRegisterPage(HWND dialog, int selection)
     SetDlgItemTextA(dialog, IDC_REGISTER_VALUE, text);
     HWND scroll = GetDlgItem(dialog, IDC_REGISTER_SCROLL);
     SetScrollRange(scroll, SB_CTL, 0, static_cast<int>(max), FALSE);
-    uint32_t position = info.isSigned ? uint32_t(current) + half : uint32_t(current);
+    uint32_t position = uint32_t(current) + half;
     SetScrollPos(scroll, SB_CTL, static_cast<int>(position), TRUE);
     return 1;
 }
@@ -265,8 +290,9 @@ void squarePixelStep(HWND dialog)
     }
 }
 
-// The value typed into the edit field, in the register's own numbering;
-// false for text that is not one number or a value that does not fit 32 bits.
+// The value typed into the edit field, in the register's own numbering and
+// brought within the field; false for text that is not one number or a
+// value that does not fit 32 bits.
 bool typedValue(HWND dialog, const DCardRegInfo& info, int32_t& value)
 {
     char text[39];
@@ -280,7 +306,7 @@ bool typedValue(HWND dialog, const DCardRegInfo& info, int32_t& value)
     double truncated = std::trunc(scaled);
     if (truncated < -2147483648.0 || truncated > 4294967295.0)
         return false;
-    value = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(truncated)));
+    value = withinField(info, static_cast<int64_t>(truncated));
     return true;
 }
 
@@ -334,8 +360,7 @@ void scrollStep(HWND dialog, WPARAM wParam)
         p = 0;
     if (uint64_t(p) > max)
         p = max;
-    uint32_t position = static_cast<uint32_t>(p);
-    int32_t value = static_cast<int32_t>(info.isSigned ? position - half : position);
+    int32_t value = withinField(info, p - int64_t(half));
     dialogState().storeRegisterValue(dialog, value);
     refreshRegisterPage(dialog, selection);
 }

@@ -279,7 +279,9 @@ TEST_F(SourceDialogTest, SetTypedValues)
         EXPECT_EQ(written, row.taken) << row.typed;
         if (row.taken && written) {
             double number = atof(row.typed);
-            auto expected = static_cast<int32_t>(static_cast<int64_t>(std::trunc(number / info.scale)));
+            auto expected = static_cast<int64_t>(std::trunc(number / info.scale));
+            if (!info.isSigned && expected < 0)
+                expected = 0; // an unsigned field's lowest
             EXPECT_EQ(value, expected) << row.typed;
         }
         EXPECT_FALSE(stored(info.name, value, "RegSet0")) << "only camera 2's set";
@@ -316,17 +318,41 @@ TEST_F(SourceDialogTest, ScrollBarSteps)
     EXPECT_TRUE(stored(info.name, value, "RegSet0"));
     EXPECT_EQ(value, 0);
 
+    // A signed field: the bar's ends are the field's ends, and nothing
+    // beyond them is written, by the bar or typed.
     DCardRegInfo signedInfo;
     int signedIndex =
         findRegister([](const DCardRegInfo& r) { return r.width == 8 && r.isSigned; }, signedInfo);
-    if (signedIndex >= 0) {
-        ASSERT_TRUE(DCardSetReg(1, 0, static_cast<int>(signedInfo.regNum), -3));
-        runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
-            harness::selectListItem(dialog, IDC_REGISTER_LIST, signedIndex);
-            EXPECT_EQ(GetScrollPos(GetDlgItem(dialog, IDC_REGISTER_SCROLL), SB_CTL), 124);
-            return false;
-        });
-    }
+    ASSERT_GE(signedIndex, 0);
+    ASSERT_TRUE(DCardSetReg(1, 0, static_cast<int>(signedInfo.regNum), -3));
+    const int lowest = std::max(signedInfo.minValue, -128), highest = std::min(signedInfo.maxValue, 127);
+    struct Step {
+        int code, position;
+        const char* typed;
+        int expected;
+    };
+    const Step steps[] = {{SB_RIGHT, 0, nullptr, highest},     {SB_LINERIGHT, 0, nullptr, highest},
+                          {SB_THUMBTRACK, 255, nullptr, highest}, {SB_LEFT, 0, nullptr, lowest},
+                          {SB_LINELEFT, 0, nullptr, lowest},    {0, 0, "1000", highest},
+                          {0, 0, "-1000", lowest}};
+    runDialog(TAVDIG_SOURCE, [&](HWND dialog) {
+        harness::selectListItem(dialog, IDC_REGISTER_LIST, signedIndex);
+        HWND scroll = GetDlgItem(dialog, IDC_REGISTER_SCROLL);
+        EXPECT_EQ(GetScrollPos(scroll, SB_CTL), 125) << "-3 above -128 at 0";
+        for (const Step& step : steps) {
+            if (step.typed) {
+                harness::typeText(dialog, IDC_REGISTER_VALUE, step.typed);
+                harness::clickControl(dialog, IDC_REGISTER_SET);
+            } else {
+                harness::scrollControl(dialog, IDC_REGISTER_SCROLL, step.code, step.position);
+            }
+            int current = 0;
+            DCardGetReg(1, 0, static_cast<int>(signedInfo.regNum), &current);
+            EXPECT_EQ(current, step.expected) << step.code << (step.typed ? step.typed : "");
+            EXPECT_EQ(GetScrollPos(scroll, SB_CTL), step.expected + 128);
+        }
+        return false;
+    });
 }
 
 TEST_F(SourceDialogTest, DefaultsWriteOnlyWhatDiffers)
