@@ -19,9 +19,12 @@ TEST_F(CaptureTest, SettingsFromTheRegistryAndTheCaptureFormat)
     struct Row {
         std::vector<std::pair<const char*, int32_t>> stored;
         int32_t camera, signal, width, height, bits, yuv, square, picMode, imageSize;
+        DWORD type = REG_DWORD; // of every stored value
     };
     const Row rows[] = {
         {{}, 0, 3, 768, 576, 15, 0, 1, 0, 884736},
+        {{{"CX", 640}, {"Camera", 2}}, 0, 3, 768, 576, 15, 0, 1, 0, 884736, REG_BINARY},
+        {{{"CX", 640}}, 0, 3, 768, 576, 15, 0, 1, 0, 884736, REG_SZ},
         {{{"Picmode", 5}, {"Camera", 12}}, 12, 3, 768, 576, 15, 0, 1, 0, 884736},
         {{{"Picmode", -1}}, 0, 3, 768, 576, 15, 0, 1, 0, 884736},
         {{{"Picmode", 2}, {"SignalType", 9}}, 0, 9, 768, 576, 15, 0, 1, 2, 884736},
@@ -33,7 +36,7 @@ TEST_F(CaptureTest, SettingsFromTheRegistryAndTheCaptureFormat)
     for (const Row& row : rows) {
         SetUp();
         for (const auto& [name, value] : row.stored)
-            store(name, value);
+            store(name, value, nullptr, kSettingsKey, row.type);
         EXPECT_EQ(TavDigDialog(nullptr, TAVDIG_NONE, nullptr), 0) << "loads, but shows nothing";
         const DigDialogState& state = dialogState();
         EXPECT_EQ(state.signalType, row.signal);

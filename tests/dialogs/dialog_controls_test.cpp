@@ -127,6 +127,9 @@ TEST_F(DialogControlsTest, AspectOptionTiesTheHeightToTheWidth)
                   harness::clickControl(dialog, IDC_SQUARE_PIXEL); // on again
                   EXPECT_FALSE(isEnabled(dialog, 352));
                   EXPECT_EQ(checkedIn(dialog, 350, 358), 352) << "follows width 512";
+                  harness::clickControl(dialog, 308); // the last width
+                  EXPECT_EQ(checkedIn(dialog, 350, 358), 358) << "128 gives 96";
+                  harness::clickControl(dialog, 302);
                   harness::clickControl(dialog, IDC_COLOR_YUV);
                   EXPECT_FALSE(isChecked(dialog, IDC_COLOR_YUV)) << "the YUV button is disabled";
                   harness::clickControl(dialog, IDC_COLOR_24);

@@ -26,7 +26,8 @@ void DialogTest::TearDown()
     CardTest::TearDown();
 }
 
-void DialogTest::store(const char* name, int32_t value, const char* subkey, const char* key)
+void DialogTest::store(const char* name, int32_t value, const char* subkey, const char* key,
+                       DWORD type)
 {
     std::string path = subkey ? std::string(key) + "\\" + subkey : key;
     HKEY handle;
@@ -34,7 +35,7 @@ void DialogTest::store(const char* name, int32_t value, const char* subkey, cons
                               nullptr, &handle, nullptr),
               ERROR_SUCCESS);
     DWORD data = static_cast<DWORD>(value);
-    RegSetValueExA(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
+    RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(&data), 4);
     RegCloseKey(handle);
 }
 

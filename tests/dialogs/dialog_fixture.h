@@ -16,11 +16,15 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A 32-bit value under the settings key (or its subkey), or absent.
+    // The settings key a host gets when it names none, written out as
+    // hosts and stored registries know it.
+    static constexpr const char* kSettingsKey = "Software\\Zemtra\\Orvik";
+    // Four bytes under the settings key (or its subkey), a 32-bit number
+    // unless another type is given.
     static void store(const char* name, int32_t value, const char* subkey = nullptr,
-                      const char* key = kDefaultSettingsKey);
+                      const char* key = kSettingsKey, DWORD type = REG_DWORD);
     static bool stored(const char* name, int32_t& value, const char* subkey = nullptr,
-                       const char* key = kDefaultSettingsKey);
+                       const char* key = kSettingsKey);
     // Drives the next dialogs: step runs on every pass of the modal loop
     // until it returns false (which closes the dialog) or the dialog ends.
     static void drive(std::function<bool(HWND dialog, int pass)> step);

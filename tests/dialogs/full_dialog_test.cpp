@@ -381,6 +381,25 @@ TEST_F(FullDialogTest, EveryTransitionOfThePreview)
     EXPECT_EQ(sim::card(0).overlay().camera, 0);
 }
 
+// A signal button sets the signal of the camera selected, and of no other.
+TEST_F(FullDialogTest, ASignalButtonChangesTheSelectedCameraOnly)
+{
+    store("Camera", 1);
+    store("SignalType", 3);
+    int32_t otherBefore = -1;
+    Script script;
+    script.steps = {{"NTSC", [&](HWND dialog) {
+                         otherBefore = sim::card(0).signalType(0);
+                         return click(dialog, IDC_SIGNAL_FIRST + 4);
+                     }},
+                    {"cancel", [](HWND dialog) { return click(dialog, IDCANCEL); }}};
+    script.install();
+    EXPECT_EQ(TavDigCapture(nullptr), nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    EXPECT_EQ(sim::card(0).signalType(1), 2) << "NTSC on camera 1";
+    EXPECT_EQ(sim::card(0).signalType(0), otherBefore) << "camera 0 as it was";
+}
+
 // Moved a pixel right (and back after 32), so the next mask of the preview
 // loop has a list of covers it has not had before to repaint.
 void moveCover(HWND cover)

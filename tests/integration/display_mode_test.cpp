@@ -20,6 +20,13 @@ using driver::OverlayRequest;
 
 class DisplayModeTest : public CardTest {
 protected:
+    void TearDown() override
+    {
+        EXPECT_EQ(standin::moduleCounts("ddraw.dll").callsWhileUnloaded, 0)
+            << "DirectDraw's objects are released before its library";
+        CardTest::TearDown();
+    }
+
     void open()
     {
         ASSERT_EQ(DCardInit(0), 1);
@@ -86,6 +93,10 @@ TEST_F(DisplayModeTest, DirectDrawIsAskedOncePerDisplayMode)
     standin::setDirectDraw(directDraw);
     expectFields(overlayOnce(), 15, 1, 1280 * 2, 1280, 1024);
     EXPECT_EQ(ddrawLoads(), loads + 1);
+    // Only the depth changes: a new mode all the same.
+    standin::setDisplayMode({1280, 1024, 32, 75});
+    expectFields(overlayOnce(), 32, 4, 1280 * 4, 1280, 1024);
+    EXPECT_EQ(ddrawLoads(), loads + 2);
     standin::ModuleCounts counts = standin::moduleCounts("ddraw.dll");
     EXPECT_EQ(counts.loads, counts.releases) << "nothing stays loaded";
     EXPECT_EQ(standin::directDrawCounts().liveObjects, 0);

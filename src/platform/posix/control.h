@@ -76,6 +76,7 @@ struct ModuleCounts {
     int releases = 0; // FreeLibrary calls of a loaded handle
     int loadsWhileSurfaceLocked = 0; // loads and releases while a primary surface is locked
     std::string lastPath;            // as the last LoadLibraryA named it
+    int callsWhileUnloaded = 0;      // calls into its objects after its last FreeLibrary
 };
 ModuleCounts moduleCounts(const std::string& name);
 // Runs in every LoadLibraryA and FreeLibrary of a known module, with the

@@ -48,24 +48,41 @@ void describePrimary(DDSURFACEDESC& desc)
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
 }
 
+// Every call into the module's objects is counted against its loads. The
+// caller holds displayLock().
+void calledIn()
+{
+    standin::noteCallInto("ddraw.dll");
+}
+
+ULONG addReference(ULONG& references)
+{
+    std::lock_guard<std::mutex> hold(displayLock());
+    calledIn();
+    return ++references;
+}
+
 // One reference less; the last one deletes the object and counts it gone.
 template <class Object> ULONG releaseObject(Object* object, ULONG& references)
 {
-    ULONG left = --references;
-    if (left == 0) {
-        {
-            std::lock_guard<std::mutex> hold(displayLock());
+    ULONG left;
+    {
+        std::lock_guard<std::mutex> hold(displayLock());
+        calledIn();
+        calledIn();
+        left = --references;
+        if (left == 0)
             --displayState().counts.liveObjects;
-        }
-        delete object;
     }
+    if (left == 0)
+        delete object;
     return left;
 }
 
 class Surface final : public IDirectDrawSurface {
 public:
     HRESULT WINAPI QueryInterface(REFIID, void**) override { return DDERR_UNSUPPORTED; }
-    ULONG WINAPI AddRef() override { return ++references_; }
+    ULONG WINAPI AddRef() override { return addReference(references_); }
     ULONG WINAPI Release() override { return releaseObject(this, references_); }
 
     UNSUPPORTED_METHOD(AddAttachedSurface, LPDIRECTDRAWSURFACE)
@@ -102,6 +119,7 @@ public:
     HRESULT WINAPI GetSurfaceDesc(LPDDSURFACEDESC desc) override
     {
         std::lock_guard<std::mutex> hold(displayLock());
+        calledIn();
         if (!desc || desc->dwSize != sizeof(DDSURFACEDESC))
             return DDERR_INVALIDPARAMS;
         if (displayState().directDraw.describeFails)
@@ -113,6 +131,7 @@ public:
     HRESULT WINAPI Lock(RECT* rect, LPDDSURFACEDESC desc, DWORD, HANDLE) override
     {
         std::lock_guard<std::mutex> hold(displayLock());
+        calledIn();
         if (rect || !desc || desc->dwSize != sizeof(DDSURFACEDESC) || locked_)
             return DDERR_INVALIDPARAMS;
         standin::DisplayState& state = displayState();
@@ -129,6 +148,7 @@ public:
     HRESULT WINAPI Unlock(LPVOID) override
     {
         std::lock_guard<std::mutex> hold(displayLock());
+        calledIn();
         if (!locked_)
             return DDERR_GENERIC;
         locked_ = false;
@@ -155,7 +175,7 @@ private:
 class DirectDraw final : public IDirectDraw {
 public:
     HRESULT WINAPI QueryInterface(REFIID, void**) override { return DDERR_UNSUPPORTED; }
-    ULONG WINAPI AddRef() override { return ++references_; }
+    ULONG WINAPI AddRef() override { return addReference(references_); }
     ULONG WINAPI Release() override { return releaseObject(this, references_); }
 
     UNSUPPORTED_METHOD(Compact)
@@ -180,6 +200,7 @@ public:
     HRESULT WINAPI SetCooperativeLevel(HWND, DWORD flags) override
     {
         std::lock_guard<std::mutex> hold(displayLock());
+        calledIn();
         standin::DisplayState& state = displayState();
         state.counts.lastCooperativeFlags = flags;
         if (state.directDraw.cooperativeFails)
@@ -192,6 +213,7 @@ public:
                                  IUnknown* outer) override
     {
         std::lock_guard<std::mutex> hold(displayLock());
+        calledIn();
         if (!desc || !surface || outer || desc->dwSize != sizeof(DDSURFACEDESC))
             return DDERR_INVALIDPARAMS;
         *surface = nullptr;
@@ -216,6 +238,7 @@ private:
 HRESULT WINAPI DirectDrawCreate(GUID* driver, LPDIRECTDRAW* object, IUnknown* outer)
 {
     std::lock_guard<std::mutex> hold(displayLock());
+    calledIn();
     if (!object || outer || driver)
         return DDERR_INVALIDPARAMS;
     *object = nullptr;

@@ -30,6 +30,10 @@ FARPROC directDrawExport(const char* name);
 FARPROC tavHelperExport(const char* name);
 // The modules back to their defaults. The caller holds displayLock().
 void resetModules();
+// Counts a call into the module's code (ddraw.dll's objects) made while no
+// load holds it, which on Windows runs unmapped code. The caller holds
+// displayLock().
+void noteCallInto(const char* name);
 void setModuleAvailableLocked(const char* name, bool available);
 
 } // namespace standin

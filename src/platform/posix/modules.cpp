@@ -126,6 +126,13 @@ void setModuleHook(std::function<void(const std::string& name)> hook)
     moduleHook() = std::move(hook);
 }
 
+void noteCallInto(const char* name)
+{
+    Module* module = findByName(name);
+    if (module && module->references <= 0)
+        ++module->counts.callsWhileUnloaded;
+}
+
 void resetModules()
 {
     for (Module& module : modules) {
