@@ -1,5 +1,6 @@
 // The full dialog inside TavDigCapture: the final picture, its refusals,
 // Cancel, and the live preview as a bitmap and as an overlay.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -327,6 +328,44 @@ size_t previewFrames()
         frames += digit.width == 384;
     }
     return frames;
+}
+
+// Test mode with no file for a frame: the preview and the host's picture
+// are black, never memory of before.
+TEST_F(FullDialogTest, WithoutATestFileThePreviewAndThePictureAreBlack)
+{
+    harness::writeIni("Debug", 1);
+    harness::writeIni("DisplayDialog", 0);
+    harness::writeIni("CamPath0", (harness::scratchDirectory() + "/no-frames").c_str());
+    store("Picmode", 1);
+    store("CX", 320);
+    store("CY", 240);
+    store("BitsPerPixel", 24);
+    bool previewBlack = false;
+    Script script;
+    script.steps = {{"a preview frame", [](HWND) {
+                         SemaphoreScope hold(dialogState().previewLock);
+                         return dialogGlobals().previewBitmap != nullptr;
+                     }},
+                    {"black preview", [&](HWND) {
+                         SemaphoreScope hold(dialogState().previewLock);
+                         const uint8_t* frame = dialogGlobals().previewFrame;
+                         previewBlack = frame && std::all_of(frame, frame + 384 * 288 * 3,
+                                                             [](uint8_t b) { return b == 0; });
+                         return true;
+                     }},
+                    {"ok", [](HWND dialog) { return click(dialog, IDOK); }}};
+    script.install();
+    HGLOBAL picture = TavDigCapture(nullptr);
+    EXPECT_EQ(script.timedOut, "");
+    EXPECT_TRUE(previewBlack);
+    ASSERT_NE(picture, nullptr);
+    auto* dib = static_cast<const uint8_t*>(GlobalLock(picture));
+    ASSERT_NE(dib, nullptr);
+    const uint8_t* pixels = dib + sizeof(BITMAPINFOHEADER);
+    EXPECT_TRUE(std::all_of(pixels, pixels + 320 * 240 * 3, [](uint8_t b) { return b == 0; }));
+    GlobalUnlock(picture);
+    GlobalFree(picture);
 }
 
 // Every change of the preview mode, in every order: none to bitmap to

@@ -74,6 +74,8 @@ TEST_F(TestFrameTest, NumberedFilesPlayInOrderAndStartOver)
     EXPECT_EQ(buffer[110591], 101);
 }
 
+// A missing file leaves the caller's buffer alone; in a BMP file, whose
+// block the library reuses, the frame is black rather than the last one.
 TEST_F(TestFrameTest, MissingFilesLeaveTheBufferAlone)
 {
     harness::writeIni("CamCounterStart0", 7);
@@ -85,6 +87,22 @@ TEST_F(TestFrameTest, MissingFilesLeaveTheBufferAlone)
     writeFrame("384_288_8", "00000007", 110592, 7);
     EXPECT_EQ(grab(buffer), 7);
     EXPECT_EQ(counter(0), 8);
+
+    const std::string bmp = (root / "frame.bmp").string();
+    auto pixels = [&] {
+        std::ifstream file(bmp, std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
+        return bytes.size() > 1078 ? std::vector<uint8_t>(bytes.begin() + 1078, bytes.end())
+                                   : std::vector<uint8_t>{};
+    };
+    writeFrame("384_-288_8", "00000007", 110592, 7); // bottom-up, as a BMP file is
+    for (int twice = 0; twice < 2; ++twice) { // both blocks the library keeps hold a frame
+        ASSERT_EQ(DCardSaveDigBMP(1, 0, 384, 288, 8, bmp.c_str()), 1);
+        EXPECT_EQ(pixels(), std::vector<uint8_t>(110592, 7));
+    }
+    fs::remove(root / "384_-288_8" / "00000007.raw");
+    ASSERT_EQ(DCardSaveDigBMP(1, 0, 384, 288, 8, bmp.c_str()), 1);
+    EXPECT_EQ(pixels(), std::vector<uint8_t>(110592, 0));
 }
 
 TEST_F(TestFrameTest, ShortFilesFillTheFrontAndLongFilesAreCut)
