@@ -46,7 +46,6 @@ int DCARD_CALL DCardInit(int cardNumber)
         DigitCard& card = table.cards[cardNumber];
         if (card.isOpen())
             return 0;
-        card.cardNumber = cardNumber;
         card.displayDialog = readDisplayDialog();
         testMode = readTestModeSettings();
         logEnabled = readLogSetting();

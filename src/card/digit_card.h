@@ -91,6 +91,8 @@ public:
     DCardMemoryConfig memoryConfig{};
     SEMAPHORE cardLock{0};
     HANDLE device = INVALID_HANDLE_VALUE;
+    // The slot's number, set once when the table is made: read without a
+    // lock (the display side finds the slot's state by it).
     int32_t cardNumber = 0;
     bool displayDialog = false;
 
