@@ -104,12 +104,18 @@ int DigDialogState::applyRegisterSet(int n)
 {
     char subkey[16];
     registerSetName(n, subkey);
+    // The set's key is opened once for all its values; a camera whose set
+    // was never stored has nothing to apply.
+    HKEY key = open(subkey);
+    if (!key)
+        return 1;
     DCardRegInfo info;
     for (int index = 0; index < kRegisterIndexLimit && registerInfo(index, info); ++index) {
         int32_t value = info.defValue;
-        if (info.name && get(info.name, info.defValue, &value, subkey))
+        if (info.name && read(key, info.name, info.defValue, &value))
             DCardSetReg(1, n, static_cast<int>(info.regNum), value);
     }
+    RegCloseKey(key);
     return 1;
 }
 

@@ -20,25 +20,42 @@ bool VRNREG::fullPath(const char* subkey, char (&path)[300]) const
     return written >= 0 && static_cast<size_t>(written) < sizeof(path);
 }
 
-int VRNREG::get(const char* name, int32_t defaultValue, int32_t* result, const char* subkey)
+HKEY VRNREG::open(const char* subkey) const
+{
+    char path[300];
+    HKEY key = nullptr;
+    if (!fullPath(subkey, path) || RegOpenKeyExA(RootKey, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+int VRNREG::read(HKEY key, const char* name, int32_t defaultValue, int32_t* result)
 {
     if (result)
         *result = defaultValue;
-    char path[300];
-    if (!name || !result || !fullPath(subkey, path))
-        return 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(RootKey, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (!key || !name || !result)
         return 0;
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
     LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value))
         return 0;
     *result = static_cast<int32_t>(value);
     return 1;
+}
+
+int VRNREG::get(const char* name, int32_t defaultValue, int32_t* result, const char* subkey)
+{
+    if (result)
+        *result = defaultValue;
+    if (!name || !result)
+        return 0;
+    HKEY key = open(subkey);
+    int found = read(key, name, defaultValue, result);
+    if (key)
+        RegCloseKey(key);
+    return found;
 }
 
 int VRNREG::put(const char* name, int32_t value, const char* subkey)

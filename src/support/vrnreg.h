@@ -14,6 +14,11 @@ public:
     // Leaves the stored value in *result and returns 1, or leaves the default
     // there and returns 0 when no 32-bit value is stored under the name.
     int get(const char* name, int32_t defaultValue, int32_t* result, const char* subkey);
+    // The key path (or its subkey) opened for reading, or null when it does
+    // not exist; the caller closes it with RegCloseKey.
+    HKEY open(const char* subkey) const;
+    // get() of a key opened with open(): for many values of one key.
+    static int read(HKEY key, const char* name, int32_t defaultValue, int32_t* result);
     // Stores the value as a 32-bit registry value; 1 when it was written.
     int put(const char* name, int32_t value, const char* subkey);
 
