@@ -17,10 +17,11 @@ set(resource_source ${CMAKE_BINARY_DIR}/module_resources.cpp)
 add_custom_command(
   OUTPUT ${resource_source}
   COMMAND ${SAA7146_WINDRES} -O res -I ${CMAKE_SOURCE_DIR}/src/resources
-          -o ${resource_file} ${SAA7146_RESOURCE_SCRIPT}
+          -I ${SAA7146_GENERATED_DIR} -o ${resource_file} ${SAA7146_RESOURCE_SCRIPT}
   COMMAND ${CMAKE_COMMAND} -DINPUT=${resource_file} -DOUTPUT=${resource_source}
           -P ${CMAKE_SOURCE_DIR}/cmake/embed_resources.cmake
   DEPENDS ${SAA7146_RESOURCE_SCRIPT} ${CMAKE_SOURCE_DIR}/src/resources/resource_ids.h
+          ${CMAKE_SOURCE_DIR}/src/resources/version.rc ${SAA7146_GENERATED_DIR}/saa7146_version.h
           ${CMAKE_SOURCE_DIR}/cmake/embed_resources.cmake
   COMMENT "Resources of the library")
 

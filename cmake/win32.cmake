@@ -42,7 +42,7 @@ file(GENERATE OUTPUT ${SAA7146_DECORATED_DEF} CONTENT "${decorated_text}")
 
 add_library(saa7146_dll SHARED $<TARGET_OBJECTS:saa7146_objects>
             src/platform/win32/device_file.cpp ${SAA7146_RESOURCE_SCRIPT} ${SAA7146_DEF})
-target_include_directories(saa7146_dll PRIVATE ${SAA7146_INCLUDE_DIRS})
+target_include_directories(saa7146_dll PRIVATE ${SAA7146_INCLUDE_DIRS} ${SAA7146_GENERATED_DIR})
 target_compile_definitions(saa7146_dll PRIVATE SAA7146_BUILDING_LIBRARY)
 set_target_properties(saa7146_dll PROPERTIES OUTPUT_NAME SAA7146 PREFIX "" IMPORT_PREFIX ""
                       IMPORT_SUFFIX ".ld.a")
