@@ -59,6 +59,30 @@ add_custom_command(
 add_custom_target(saa7146_import_library ALL DEPENDS ${CMAKE_BINARY_DIR}/libSAA7146.a)
 add_dependencies(saa7146_import_library saa7146_dll)
 
+# The same in the format of Microsoft's tools, for MSVC callers, made by
+# LLVM's dlltool: a decorated name imports the plain one.
+find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+if(SAA7146_WIDE)
+  set(dlltool_options -m i386:x86-64)
+else()
+  set(dlltool_options -m i386 -k)
+endif()
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/SAA7146.lib
+  COMMAND ${LLVM_DLLTOOL} ${dlltool_options} -d ${SAA7146_DECORATED_DEF} -D SAA7146.dll
+          -l ${CMAKE_BINARY_DIR}/SAA7146.lib
+  DEPENDS ${SAA7146_DECORATED_DEF}
+  COMMENT "Import library SAA7146.lib for Microsoft's linker")
+add_custom_target(saa7146_msvc_import_library ALL DEPENDS ${CMAKE_BINARY_DIR}/SAA7146.lib)
+
+# The library as a program in this tree links it: the header and the import
+# library, by the name that the installed kit's package gives it.
+add_library(saa7146_linked INTERFACE)
+target_include_directories(saa7146_linked INTERFACE ${CMAKE_SOURCE_DIR}/include)
+target_link_libraries(saa7146_linked INTERFACE ${CMAKE_BINARY_DIR}/libSAA7146.a)
+add_dependencies(saa7146_linked saa7146_import_library)
+add_library(SAA7146::SAA7146 ALIAS saa7146_linked)
+
 # The library's objects bound to the virtual card, for the test programs.
 add_library(saa7146_static STATIC $<TARGET_OBJECTS:saa7146_objects> ${SAA7146_SIM_SOURCES}
             ${SAA7146_SIM_SEAM_SOURCES} ${SAA7146_SIM_PRIVATE_SOURCE})
