@@ -59,6 +59,8 @@ add_library(saa7146 SHARED $<TARGET_OBJECTS:saa7146_objects>)
 target_include_directories(saa7146 PUBLIC ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(saa7146 PUBLIC saa7146_system PRIVATE Threads::Threads)
 target_link_options(saa7146 PRIVATE -Wl,--no-undefined)
+# Installed, each finds the system library beside itself.
+set_target_properties(saa7146 PROPERTIES INSTALL_RPATH "$ORIGIN")
 # A program in this tree links it by the name the installed kit's package
 # gives it.
 add_library(SAA7146::SAA7146 ALIAS saa7146)
