@@ -17,10 +17,11 @@ set(resource_source ${CMAKE_BINARY_DIR}/module_resources.cpp)
 add_custom_command(
   OUTPUT ${resource_source}
   COMMAND ${SAA7146_WINDRES} -O res -I ${CMAKE_SOURCE_DIR}/src/resources
-          -o ${resource_file} ${SAA7146_RESOURCE_SCRIPT}
+          -I ${SAA7146_GENERATED_DIR} -o ${resource_file} ${SAA7146_RESOURCE_SCRIPT}
   COMMAND ${CMAKE_COMMAND} -DINPUT=${resource_file} -DOUTPUT=${resource_source}
           -P ${CMAKE_SOURCE_DIR}/cmake/embed_resources.cmake
   DEPENDS ${SAA7146_RESOURCE_SCRIPT} ${CMAKE_SOURCE_DIR}/src/resources/resource_ids.h
+          ${CMAKE_SOURCE_DIR}/src/resources/version.rc ${SAA7146_GENERATED_DIR}/saa7146_version.h
           ${CMAKE_SOURCE_DIR}/cmake/embed_resources.cmake
   COMMENT "Resources of the library")
 
@@ -58,3 +59,8 @@ add_library(saa7146 SHARED $<TARGET_OBJECTS:saa7146_objects>)
 target_include_directories(saa7146 PUBLIC ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(saa7146 PUBLIC saa7146_system PRIVATE Threads::Threads)
 target_link_options(saa7146 PRIVATE -Wl,--no-undefined)
+# Installed, each finds the system library beside itself.
+set_target_properties(saa7146 PROPERTIES INSTALL_RPATH "$ORIGIN")
+# A program in this tree links it by the name the installed kit's package
+# gives it.
+add_library(SAA7146::SAA7146 ALIAS saa7146)

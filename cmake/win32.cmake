@@ -42,7 +42,7 @@ file(GENERATE OUTPUT ${SAA7146_DECORATED_DEF} CONTENT "${decorated_text}")
 
 add_library(saa7146_dll SHARED $<TARGET_OBJECTS:saa7146_objects>
             src/platform/win32/device_file.cpp ${SAA7146_RESOURCE_SCRIPT} ${SAA7146_DEF})
-target_include_directories(saa7146_dll PRIVATE ${SAA7146_INCLUDE_DIRS})
+target_include_directories(saa7146_dll PRIVATE ${SAA7146_INCLUDE_DIRS} ${SAA7146_GENERATED_DIR})
 target_compile_definitions(saa7146_dll PRIVATE SAA7146_BUILDING_LIBRARY)
 set_target_properties(saa7146_dll PROPERTIES OUTPUT_NAME SAA7146 PREFIX "" IMPORT_PREFIX ""
                       IMPORT_SUFFIX ".ld.a")
@@ -58,6 +58,30 @@ add_custom_command(
   COMMENT "Import library libSAA7146.a")
 add_custom_target(saa7146_import_library ALL DEPENDS ${CMAKE_BINARY_DIR}/libSAA7146.a)
 add_dependencies(saa7146_import_library saa7146_dll)
+
+# The same in the format of Microsoft's tools, for MSVC callers, made by
+# LLVM's dlltool: a decorated name imports the plain one.
+find_program(LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+if(SAA7146_WIDE)
+  set(dlltool_options -m i386:x86-64)
+else()
+  set(dlltool_options -m i386 -k)
+endif()
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/SAA7146.lib
+  COMMAND ${LLVM_DLLTOOL} ${dlltool_options} -d ${SAA7146_DECORATED_DEF} -D SAA7146.dll
+          -l ${CMAKE_BINARY_DIR}/SAA7146.lib
+  DEPENDS ${SAA7146_DECORATED_DEF}
+  COMMENT "Import library SAA7146.lib for Microsoft's linker")
+add_custom_target(saa7146_msvc_import_library ALL DEPENDS ${CMAKE_BINARY_DIR}/SAA7146.lib)
+
+# The library as a program in this tree links it: the header and the import
+# library, by the name that the installed kit's package gives it.
+add_library(saa7146_linked INTERFACE)
+target_include_directories(saa7146_linked INTERFACE ${CMAKE_SOURCE_DIR}/include)
+target_link_libraries(saa7146_linked INTERFACE ${CMAKE_BINARY_DIR}/libSAA7146.a)
+add_dependencies(saa7146_linked saa7146_import_library)
+add_library(SAA7146::SAA7146 ALIAS saa7146_linked)
 
 # The library's objects bound to the virtual card, for the test programs.
 add_library(saa7146_static STATIC $<TARGET_OBJECTS:saa7146_objects> ${SAA7146_SIM_SOURCES}

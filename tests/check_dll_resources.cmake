@@ -1,10 +1,11 @@
 # Checks, without running it, that SAA7146.dll carries exactly the resources
 # of the resource script: every dialog template and string, in both
-# languages. Both are decompiled by windres and compared as text. Run as:
-# cmake -DWINDRES=... -DLIBRARY=... -DSCRIPT=... -DWORK=dir -P check_dll_resources.cmake
+# languages, and the version. Both are decompiled by windres and compared as
+# text. Run as (GENERATED: where the build wrote saa7146_version.h):
+# cmake -DWINDRES=... -DLIBRARY=... -DSCRIPT=... -DGENERATED=dir -DWORK=dir -P check_dll_resources.cmake
 execute_process(COMMAND ${WINDRES} -i ${LIBRARY} -O rc -o ${WORK}/from-dll.rc RESULT_VARIABLE dll)
 get_filename_component(script_dir ${SCRIPT} DIRECTORY)
-execute_process(COMMAND ${WINDRES} -I ${script_dir} -i ${SCRIPT} -O rc -o ${WORK}/from-script.rc
+execute_process(COMMAND ${WINDRES} -I ${script_dir} -I ${GENERATED} -i ${SCRIPT} -O rc -o ${WORK}/from-script.rc
                 RESULT_VARIABLE script)
 if(NOT dll EQUAL 0 OR NOT script EQUAL 0)
   message(FATAL_ERROR "windres could not read the DLL or the script")

@@ -18,6 +18,7 @@ set_tests_properties(dll_exports PROPERTIES LABELS static)
 add_test(NAME dll_resources
          COMMAND ${CMAKE_COMMAND} -DWINDRES=${CMAKE_RC_COMPILER} -DLIBRARY=$<TARGET_FILE:saa7146_dll>
                  -DSCRIPT=${SAA7146_RESOURCE_SCRIPT} -DWORK=${CMAKE_CURRENT_BINARY_DIR}
+                 -DGENERATED=${SAA7146_GENERATED_DIR}
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/check_dll_resources.cmake)
 set_tests_properties(dll_resources PROPERTIES LABELS static)
 
@@ -46,7 +47,7 @@ add_executable(saa7146_tests ${SAA7146_TEST_SOURCES} support/harness_win32.cpp
                support/dialog_driver_win32.cpp support/module_win32.cpp
                win32/dialog_look_test.cpp ${SAA7146_RESOURCE_SCRIPT})
 target_link_libraries(saa7146_tests PRIVATE saa7146_static gtest gtest_main)
-target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(saa7146_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${SAA7146_GENERATED_DIR})
 target_link_options(saa7146_tests PRIVATE ${SAA7146_STATIC_RUNTIME})
 add_dependencies(saa7146_tests tav_helper_test)
 add_test(NAME saa7146_tests COMMAND saa7146_tests --gtest_filter=-MaskThreadsTest.*)
@@ -100,7 +101,7 @@ add_test(NAME process_life
 find_program(SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 add_test(NAME dcard_tool_wine
          COMMAND ${SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/dcard_test.py
-                 --dcard ${CMAKE_BINARY_DIR}/dcard.exe --wine)
+                 --dcard ${CMAKE_BINARY_DIR}/dcard.exe --wine --version ${PROJECT_VERSION})
 
 # The sample programs over the real DLL (test mode, with a raw frame to play).
 foreach(sample grab_frame load_at_run_time)

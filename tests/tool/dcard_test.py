@@ -21,6 +21,7 @@ from PIL import Image
 
 DCARD = None
 WINE = False
+VERSION = None
 
 BARS = [(255, 255, 255), (255, 255, 0), (0, 255, 255), (0, 255, 0),
         (255, 0, 255), (255, 0, 0), (0, 0, 255), (0, 0, 0)]
@@ -104,6 +105,7 @@ class Help(Tool):
             self.assertIn(command, out)
         code, _, _ = self.run_dcard()
         self.assertEqual(code, 2)
+        self.assertEqual(self.run_dcard("--version"), (0, "dcard %s\n" % VERSION, ""))
 
     def test_each_command_has_help(self):
         for command in ("info", "modes", "grab", "regs", "i2c", "signal", "outputs", "inputs",
@@ -121,6 +123,8 @@ class Help(Tool):
                  (["--bogus", "info"], "unknown option --bogus"),
                  (["-card", "1", "info"], "unknown option '-card' (did you mean --card?)"),
                  (["--card", "1"], "--card does not apply without a command"),
+                 (["--version", "--card", "1"], "--card does not apply beside --version"),
+                 (["info", "--version"], "--version does not apply to info"),
                  (["info", "extra"], "unexpected word 'extra'"),
                  (["info", "--camera", "1"], "--camera does not apply to info"),
                  (["info", "--card", "10"], "--card must be a number from 0 to 9, not '10'"),
@@ -486,13 +490,15 @@ class TestMode(Tool):
 
 
 def main():
-    global DCARD, WINE
+    global DCARD, WINE, VERSION
     parser = argparse.ArgumentParser()
     parser.add_argument("--dcard", required=True)
     parser.add_argument("--wine", action="store_true")
+    parser.add_argument("--version", required=True, help="the project's version")
     options, rest = parser.parse_known_args()
     DCARD = options.dcard
     WINE = options.wine
+    VERSION = options.version
     Native.__unittest_skip__ = WINE
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 

@@ -5,6 +5,7 @@
 
 #include "card.h"
 #include "commands.h"
+#include "saa7146_version.h"
 
 namespace {
 
@@ -76,7 +77,8 @@ const Command* find(const std::string& name)
 
 void overview()
 {
-    printf("usage: dcard COMMAND [options]    (dcard COMMAND --help for its options)\n\n");
+    printf("usage: dcard COMMAND [options]    (dcard COMMAND --help for its options;\n"
+           "                                    dcard --version for the version)\n\n");
     for (const Command& command : kCommands)
         printf("  %-8s %s\n", command.name, command.summary);
     printf("\nNumbers may be decimal or 0x hexadecimal. Exit status: 0 done, 1 refused by the\n"
@@ -92,7 +94,7 @@ void help(const Command& command)
 // told from a misspelt one.
 Options allOptions()
 {
-    std::string list = "help";
+    std::string list = "help version";
     for (const Command& command : kCommands)
         list += std::string(" ") + command.options;
     return Options(list.c_str());
@@ -131,10 +133,16 @@ int main(int argc, char** argv)
         return kUsage;
     }
     if (arguments.words.empty()) {
-        std::string wrong = checkOptions(arguments, Options(""), known, "without a command");
+        bool version = arguments.has("version");
+        std::string wrong = checkOptions(arguments, Options(version ? "version" : ""), known,
+                                         version ? "beside --version" : "without a command");
         if (!wrong.empty()) {
             fprintf(stderr, "dcard: %s (dcard --help lists the commands)\n", wrong.c_str());
             return kUsage;
+        }
+        if (version) {
+            printf("dcard %s\n", SAA7146_VERSION_STRING);
+            return kSuccess;
         }
         overview();
         return arguments.has("help") ? kSuccess : kUsage;
