@@ -8,7 +8,7 @@
 #   lib/cmake/SAA7146/  the CMake package: find_package(SAA7146 CONFIG REQUIRED)
 #                       gives the imported target SAA7146::SAA7146
 #   include/saa7146/    the public headers
-#   share/doc/SAA7146/  the reference manual, the README, using-the-dll.md
+#   share/doc/SAA7146/  the reference manual, the README and its docs/ pages
 #   samples/            the sample programs and a CMake project that builds them
 include(CMakePackageConfigHelpers)
 
@@ -93,8 +93,10 @@ add_custom_command(
   COMMENT "The reference manual")
 add_custom_target(reference_manual ALL DEPENDS ${manual}/html/index.html)
 install(DIRECTORY ${manual}/html/ DESTINATION ${kit_doc_dir}/reference)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/using-the-dll.md
-        DESTINATION ${kit_doc_dir})
+# The README with the pages and pictures it links to, where its links find them.
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${kit_doc_dir})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${kit_doc_dir}/docs
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 
 set(CPACK_PACKAGE_NAME SAA7146)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

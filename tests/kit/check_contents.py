@@ -16,7 +16,8 @@ COMMON_REQUIRED = ["include/saa7146/dcard.h", "include/saa7146/tavdig.h",
                    "include/saa7146/wintypes.h",
                    "lib/cmake/SAA7146/SAA7146Config.cmake",
                    "lib/cmake/SAA7146/SAA7146ConfigVersion.cmake",
-                   "share/doc/SAA7146/README.md", "share/doc/SAA7146/using-the-dll.md",
+                   "share/doc/SAA7146/README.md", "share/doc/SAA7146/docs/using-the-dll.md",
+                   "share/doc/SAA7146/docs/images/dialog-1003-en.png",
                    "share/doc/SAA7146/reference/index.html",
                    "samples/CMakeLists.txt", "samples/grab_frame.c",
                    "samples/load_at_run_time.c", "samples/capture_host.c"]
@@ -27,7 +28,8 @@ REQUIRED = {
               "lib/pkgconfig/saa7146.pc"],
 }
 # Beyond the required entries, only the reference manual's own files.
-ALLOWED = ["share/doc/SAA7146/reference/*"]
+ALLOWED = ["share/doc/SAA7146/reference/*", "share/doc/SAA7146/docs/*.md",
+           "share/doc/SAA7146/docs/images/*.png"]
 
 
 def entries(path):
