@@ -1,5 +1,6 @@
 // Clipping masks: keep the card's live video off the windows that lie above
 // the video window.
+#include <algorithm>
 #include <cstring>
 
 #include "card/digit_card.h"
@@ -33,6 +34,14 @@ inline void clearWord(uint8_t* word, uint32_t mask)
     memcpy(word, &value, sizeof(value));
 }
 
+inline void clearPair(uint8_t* words, uint64_t mask)
+{
+    uint64_t value;
+    memcpy(&value, words, sizeof(value));
+    value &= ~mask;
+    memcpy(words, &value, sizeof(value));
+}
+
 bool sameRect(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -44,27 +53,43 @@ void ClearCoverBits(uint8_t* bits, uint32_t rowBytes, const RECT& target, const 
 {
     const uint32_t x = static_cast<uint32_t>(covered.left - target.left);
     const uint32_t y = static_cast<uint32_t>(covered.top - target.top);
-    const uint32_t end = x + static_cast<uint32_t>(covered.right - covered.left);
+    const uint32_t width = static_cast<uint32_t>(covered.right - covered.left);
     const uint32_t lines = static_cast<uint32_t>(covered.bottom - covered.top);
-    const uint32_t first = x / 32, last = end / 32;
+    if (!width)
+        return;
+    const uint32_t end = x + width;
+    const uint32_t first = x / 32, last = (end - 1) / 32;
     uint8_t* word = bits + size_t(y) * rowBytes + 4 * size_t(first);
+    // Most covers are small windows over one or two words of a row; each
+    // width has a loop of its own, with no call and no test inside, which on
+    // i386 keeps every value of the loop in a register.
     if (first == last) {
-        const uint32_t mask = wordMask(x % 32, end % 32);
+        const uint32_t mask = wordMask(x % 32, end - 32 * first);
         for (uint32_t line = 0; line < lines; ++line, word += rowBytes)
             clearWord(word, mask);
         return;
     }
     const uint32_t head = wordMask(x % 32, 32);
-    // Past a covered range that ends on a word boundary lies a word that is
-    // not touched; at the end of a row it lies outside the mask.
-    const uint32_t tail = end % 32 ? wordMask(0, end % 32) : 0;
-    const uint32_t between = last - first - 1;
-    for (uint32_t line = 0; line < lines; ++line, word += rowBytes) {
+    const uint32_t tail = wordMask(0, end - 32 * last);
+    const size_t between = 4 * size_t(last - first - 1);
+    if (!between) {
+        // Both words in one 64-bit operation (two on i386): the first word
+        // in the low half, as the two lie in memory on x86.
+        const uint64_t pair = uint64_t(head) | uint64_t(tail) << 32;
+        for (uint32_t line = 0; line < lines; ++line, word += rowBytes)
+            clearPair(word, pair);
+        return;
+    }
+    uint8_t* tailWord = word + 4 + between;
+    // One whole word between is stored as it is: memset called for four
+    // bytes a line costs more than the line's other work.
+    for (uint32_t line = 0; line < lines; ++line, word += rowBytes, tailWord += rowBytes) {
         clearWord(word, head);
-        for (uint32_t i = 1; i <= between; ++i)
-            clearWord(word + 4 * i, 0xFFFFFFFFu);
-        if (tail)
-            clearWord(word + 4 * (between + 1), tail);
+        if (between == 4)
+            clearWord(word + 4, 0xFFFFFFFFu);
+        else
+            memset(word + 4, 0, between);
+        clearWord(tailWord, tail);
     }
 }
 
@@ -82,8 +107,11 @@ void CollectCovers(HWND top, const RECT& target, CoverList& list)
             continue;
         RECT rect = {0, 0, 0, 0};
         GetWindowRect(current, &rect);
-        RECT meet;
-        if (!IntersectRect(&meet, &rect, &target))
+        // Met here rather than through IntersectRect: a call into the
+        // window manager's library for each window costs more than this.
+        const RECT meet = {std::max(rect.left, target.left), std::max(rect.top, target.top),
+                           std::min(rect.right, target.right), std::min(rect.bottom, target.bottom)};
+        if (meet.left >= meet.right || meet.top >= meet.bottom)
             continue;
         list.windows[list.count] = current;
         list.covered[list.count] = meet;
