@@ -88,8 +88,7 @@ int DigDialogState::loadSettings(const char* keyPath)
     }
     if (picMode < 0 || picMode > 2)
         picMode = 0;
-    for (int n = 0; n < kCameraCount; ++n)
-        applyRegisterSet(n);
+    applyRegisterSets();
     return 1;
 }
 
@@ -100,23 +99,32 @@ int DigDialogState::saveSettings()
     return 1;
 }
 
-int DigDialogState::applyRegisterSet(int n)
+void DigDialogState::applyRegisterSets()
 {
-    char subkey[16];
-    registerSetName(n, subkey);
-    // The set's key is opened once for all its values; a camera whose set
-    // was never stored has nothing to apply.
-    HKEY key = open(subkey);
-    if (!key)
-        return 1;
-    DCardRegInfo info;
-    for (int index = 0; index < kRegisterIndexLimit && registerInfo(index, info); ++index) {
-        int32_t value = info.defValue;
-        if (info.name && read(key, info.name, info.defValue, &value))
-            DCardSetReg(1, n, static_cast<int>(info.regNum), value);
+    // The stored sets' keys, each opened once for all its values; a camera
+    // whose set was never stored has nothing to apply.
+    HKEY keys[kCameraCount] = {};
+    bool any = false;
+    for (int n = 0; n < kCameraCount; ++n) {
+        char subkey[16];
+        registerSetName(n, subkey);
+        keys[n] = open(subkey);
+        any = any || keys[n];
     }
-    RegCloseKey(key);
-    return 1;
+    // The card's descriptors, walked once for every set.
+    DCardRegInfo info;
+    for (int index = 0; any && index < kRegisterIndexLimit && registerInfo(index, info); ++index) {
+        if (!info.name)
+            continue;
+        for (int n = 0; n < kCameraCount; ++n) {
+            int32_t value = info.defValue;
+            if (keys[n] && read(keys[n], info.name, info.defValue, &value))
+                DCardSetReg(1, n, static_cast<int>(info.regNum), value);
+        }
+    }
+    for (HKEY key : keys)
+        if (key)
+            RegCloseKey(key);
 }
 
 int DigDialogState::selectCamera(HWND dialog)

@@ -33,7 +33,8 @@ public:
     // that does not fit the key path member.
     int loadSettings(const char* keyPath);
     int saveSettings();
-    int applyRegisterSet(int camera);
+    // The stored register sets written to card 0's cameras.
+    void applyRegisterSets();
     // The register page: set one register of the selected camera (checked
     // among the camera buttons of dialog) and store it; put every stored
     // register back to its default.
