@@ -18,18 +18,29 @@ const char* const kNames[] = {"Camera", "SignalType", "CX", "CY", "BitsPerPixel"
                               "SquarePixel", "Picmode", "Brightness", "Contrast", "Hue", "x"};
 const DWORD kTypes[] = {REG_DWORD, REG_SZ, REG_BINARY, REG_NONE};
 
-void store(const char* subkey, const char* name, DWORD type, const uint8_t* data, DWORD size)
-{
-    std::string path = kDefaultSettingsKey;
-    if (subkey)
-        path += std::string("\\") + subkey;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, type, data, size);
-    RegCloseKey(key);
-}
+// The settings key (0) and the register sets' keys (1..10), each created
+// once for all the values an input stores under it.
+struct Keys {
+    HKEY open[11] = {};
+    HKEY get(int set)
+    {
+        if (!open[set]) {
+            std::string path = kDefaultSettingsKey;
+            if (set)
+                path += "\\RegSet" + std::to_string(set - 1);
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &open[set], nullptr) != ERROR_SUCCESS)
+                open[set] = nullptr;
+        }
+        return open[set];
+    }
+    ~Keys()
+    {
+        for (HKEY key : open)
+            if (key)
+                RegCloseKey(key);
+    }
+};
 
 // Empties what an input fills: the registry, the record of dialogs shown
 // and the window table (every dialog is closed by now). Done at the end as
@@ -60,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool cxIsNumber = false;
     int32_t cx = 768;
     size_t at = 0;
+    Keys keys;
     while (size - at >= 4) {
         const char* name = kNames[data[at] % (sizeof(kNames) / sizeof(kNames[0]))];
         DWORD type = kTypes[data[at + 1] % 4];
@@ -68,9 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         at += 4;
         if (bytes > size - at)
             bytes = DWORD(size - at);
-        char subkey[16];
-        snprintf(subkey, sizeof(subkey), "RegSet%d", set - 1);
-        store(set ? subkey : nullptr, name, type, data + at, bytes);
+        if (HKEY key = keys.get(set))
+            RegSetValueExA(key, name, 0, type, data + at, bytes);
         if (!set && !strcmp(name, "CX")) {
             cxIsNumber = type == REG_DWORD && bytes == 4;
             if (cxIsNumber)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <unistd.h>
 
@@ -37,6 +38,35 @@ Dialogs& dialogs()
 {
     static Dialogs& all = *new Dialogs;
     return all;
+}
+
+// A resource's template as parsed, kept with a copy of its bytes: a dialog
+// shown again (every capture shows the same few) is not parsed again, and
+// bytes that changed at the same place are parsed afresh. Null for a
+// template that does not parse.
+std::shared_ptr<const standin::DialogTemplate> parsedTemplate(const standin::Resource& resource)
+{
+    struct Parsed {
+        std::vector<uint8_t> bytes;
+        std::shared_ptr<const standin::DialogTemplate> form;
+    };
+    static std::mutex& mutex = *new std::mutex;
+    static std::map<const uint8_t*, Parsed>& parsed = *new std::map<const uint8_t*, Parsed>;
+    std::lock_guard<std::mutex> hold(mutex);
+    Parsed& known = parsed[resource.data];
+    bool same = known.form && known.bytes.size() == resource.size;
+    for (size_t i = 0; same && i < resource.size; ++i)
+        same = known.bytes[i] == resource.data[i];
+    if (!same) {
+        auto form = std::make_shared<standin::DialogTemplate>();
+        if (!standin::parseDialogTemplate(resource.data, resource.size, *form)) {
+            parsed.erase(resource.data);
+            return nullptr;
+        }
+        known.bytes.assign(resource.data, resource.data + resource.size);
+        known.form = std::move(form);
+    }
+    return known.form;
 }
 
 // Dialog units of "MS Sans Serif" 8 in pixels: a quarter of the average
@@ -181,11 +211,12 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND par
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
-    standin::DialogTemplate form;
-    if (!procedure || !standin::parseDialogTemplate(resource.data, resource.size, form)) {
+    std::shared_ptr<const standin::DialogTemplate> parsed;
+    if (!procedure || !(parsed = parsedTemplate(resource))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
+    const standin::DialogTemplate& form = *parsed;
     registerDialogClass();
     HWND dialog = buildDialog(form, instance, parent);
     if (!dialog)

@@ -27,7 +27,7 @@ struct Registry {
     uint64_t replaced = 1; // how often read was replaced, from 1
     // Room for the paths of a call, used again by the next: a lookup of a
     // key costs no allocation.
-    std::string path, folded;
+    std::string path, folded, name;
     // The last subkey of a predefined root that RegOpenKeyExA looked up, and
     // what it found, while read stays the same: the dialogs open one key
     // once for every register of a camera.
@@ -190,15 +190,17 @@ LONG WINAPI RegCreateKeyExA(HKEY root, LPCSTR subkey, DWORD, LPSTR, DWORD, REGSA
         return ERROR_INVALID_HANDLE;
     standin::RegistryStore copy;
     standin::RegistryStore& store = editable(copy);
-    bool existed = store.find(path) != nullptr;
+    std::string& folded = registry().folded;
+    standin::foldName(path, folded);
+    bool existed = store.findFolded(folded) != nullptr;
     if (!existed) {
-        store.create(path);
+        store.createFolded(path, folded);
         if (!save(store))
             return ERROR_ACCESS_DENIED;
     }
     if (disposition)
         *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
-    *result = openHandle(registry(), path, standin::foldName(path));
+    *result = openHandle(registry(), path, folded);
     return ERROR_SUCCESS;
 }
 
@@ -253,7 +255,8 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYT
     }
     if (!found)
         return ERROR_FILE_NOT_FOUND;
-    auto value = found->values.find(standin::foldName(name ? name : ""));
+    standin::foldName(name ? name : "", state.name);
+    auto value = found->values.find(state.name);
     if (value == found->values.end())
         return ERROR_FILE_NOT_FOUND;
     const std::vector<uint8_t>& bytes = value->second.data;
@@ -275,18 +278,18 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE*
 {
     if (!data && size)
         return ERROR_INVALID_PARAMETER;
-    std::lock_guard<std::mutex> hold(registry().mutex);
-    std::string path;
-    if (!resolve(registry(), key, nullptr, path))
+    Registry& state = registry();
+    std::lock_guard<std::mutex> hold(state.mutex);
+    if (!resolve(state, key, nullptr, state.path))
         return ERROR_INVALID_HANDLE;
     standin::RegistryStore copy;
     standin::RegistryStore& store = editable(copy);
-    standin::RegistryValue value;
-    value.name = name ? name : "";
+    standin::foldName(state.path, state.folded);
+    standin::foldName(name ? name : "", state.name);
+    standin::RegistryValue& value = store.createFolded(state.path, state.folded).values[state.name];
+    value.name.assign(name ? name : "");
     value.type = type;
-    if (size)
-        value.data.assign(data, data + size);
-    store.create(path).values[standin::foldName(value.name)] = value;
+    value.data.assign(data, data + size);
     return save(store) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 

@@ -94,13 +94,6 @@ bool parseValue(const std::string& line, RegistryValue& value)
 
 } // namespace
 
-void foldName(const std::string& name, std::string& folded)
-{
-    folded.assign(name);
-    for (char& c : folded)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-}
-
 std::string foldName(const std::string& name)
 {
     std::string folded;
@@ -183,7 +176,12 @@ const RegistryKey* RegistryStore::findFolded(const std::string& folded) const
 
 RegistryKey& RegistryStore::create(const std::string& path)
 {
-    RegistryKey& key = keys[foldName(path)];
+    return createFolded(path, foldName(path));
+}
+
+RegistryKey& RegistryStore::createFolded(const std::string& path, const std::string& folded)
+{
+    RegistryKey& key = keys[folded];
     if (key.path.empty())
         key.path = path;
     return key;
