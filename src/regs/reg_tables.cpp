@@ -86,9 +86,11 @@ constexpr DCardRegInfo kKs0127bRows[] = {
 };
 
 constexpr int kBridgeRowCount = sizeof(kBridgeRows) / sizeof(kBridgeRows[0]) - 1;
+constexpr int kSaa7110RowCount = sizeof(kSaa7110Rows) / sizeof(kSaa7110Rows[0]) - 1;
+constexpr int kKs0127bRowCount = sizeof(kKs0127bRows) / sizeof(kKs0127bRows[0]) - 1;
 static_assert(kBridgeRowCount == 10, "ten bridge rows");
-static_assert(sizeof(kSaa7110Rows) / sizeof(kSaa7110Rows[0]) == 18, "17 SAA7110 rows");
-static_assert(sizeof(kKs0127bRows) / sizeof(kKs0127bRows[0]) == 8, "7 KS0127B rows");
+static_assert(kSaa7110RowCount == 17, "17 SAA7110 rows");
+static_assert(kKs0127bRowCount == 7, "7 KS0127B rows");
 
 struct Tables {
     std::mutex lock;
@@ -133,13 +135,20 @@ template <class Match> DCardRegInfo* firstRow(Tables& t, int decoderType, Match 
     return nullptr;
 }
 
-// The row at a position of the view, or null. The caller holds the lock.
+// The row at a position of the view (the bridge's rows, then the
+// decoder's), or null. The caller holds the lock.
 DCardRegInfo* rowAt(Tables& t, int decoderType, int position)
 {
     if (position < 0)
         return nullptr;
-    return firstRow(t, decoderType,
-                    [position](const DCardRegInfo&, int at) { return at == position; });
+    if (position < kBridgeRowCount)
+        return &t.bridge[position];
+    position -= kBridgeRowCount;
+    if (decoderType == kDecoderSaa7110 && position < kSaa7110RowCount)
+        return &t.saa7110[position];
+    if (decoderType == kDecoderKs0127b && position < kKs0127bRowCount)
+        return &t.ks0127b[position];
+    return nullptr;
 }
 
 } // namespace
@@ -161,14 +170,21 @@ bool findDescriptor(int decoderType, int position, uint32_t id, const char* name
         return false;
     Tables& t = tables();
     std::lock_guard<std::mutex> hold(t.lock);
-    // One pass: a lookup per position would make enumerating the view, as
-    // the dialogs do for every camera, cubic in its length.
-    const DCardRegInfo* row = firstRow(t, decoderType, [&](const DCardRegInfo& r, int at) {
-        // The first characters first: most rows differ there, and a call
-        // of strcmp costs more than the rest of the test.
-        return at == position || r.regNum == id ||
-               (r.name[0] == name[0] && strcmp(r.name, name) == 0);
-    });
+    // A position alone names its row: no row has an empty name, and the
+    // refresh numbers identifiers from 1, so none is 0xFFFFFFFF.
+    const DCardRegInfo* row;
+    if (id == 0xFFFFFFFFu && !*name) {
+        row = rowAt(t, decoderType, position);
+    } else {
+        // One pass: a lookup per position would make enumerating the view,
+        // as the dialogs do for every camera, cubic in its length.
+        row = firstRow(t, decoderType, [&](const DCardRegInfo& r, int at) {
+            // The first characters first: most rows differ there, and a
+            // call of strcmp costs more than the rest of the test.
+            return at == position || r.regNum == id ||
+                   (r.name[0] == name[0] && strcmp(r.name, name) == 0);
+        });
+    }
     if (!row)
         return false;
     if (out)

@@ -67,13 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // times what the input does.
     startAfresh();
 
-    // Entries: name, type, subkey (none or RegSet0..9), size (0..8), bytes.
+    // Entries: name, type, subkey (none or RegSet0..9), size (0..8), bytes;
+    // at most as many as there are places for a value: more only write
+    // again what an input of fewer entries can write.
+    constexpr size_t kNameCount = sizeof(kNames) / sizeof(kNames[0]);
     bool cxIsNumber = false;
     int32_t cx = 768;
     size_t at = 0;
     Keys keys;
-    while (size - at >= 4) {
-        const char* name = kNames[data[at] % (sizeof(kNames) / sizeof(kNames[0]))];
+    for (size_t entry = 0; entry < kNameCount * 11 && size - at >= 4; ++entry) {
+        const char* name = kNames[data[at] % kNameCount];
         DWORD type = kTypes[data[at + 1] % 4];
         int set = data[at + 2] % 11;
         DWORD bytes = data[at + 3] % 9;

@@ -1,5 +1,6 @@
 #include "platform/posix/registry_store.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <sstream>
@@ -92,6 +93,18 @@ bool parseValue(const std::string& line, RegistryValue& value)
     return parseHexBytes(data.substr(static_cast<size_t>(consumed)), value.data);
 }
 
+// A table's entries in order of their folded names.
+template <class Table> std::vector<const typename Table::value_type*> inOrder(const Table& table)
+{
+    std::vector<const typename Table::value_type*> entries;
+    entries.reserve(table.size());
+    for (const auto& entry : table)
+        entries.push_back(&entry);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto* a, const auto* b) { return a->first < b->first; });
+    return entries;
+}
+
 } // namespace
 
 std::string foldName(const std::string& name)
@@ -124,11 +137,11 @@ RegistryStore RegistryStore::parse(const std::string& text)
 std::string RegistryStore::serialize() const
 {
     std::string out;
-    for (const auto& entry : keys) {
-        const RegistryKey& key = entry.second;
+    for (const auto* entry : inOrder(keys)) {
+        const RegistryKey& key = entry->second;
         out += "[" + key.path + "]\n";
-        for (const auto& named : key.values) {
-            const RegistryValue& value = named.second;
+        for (const auto* named : inOrder(key.values)) {
+            const RegistryValue& value = named->second;
             out += "\"" + escapeName(value.name) + "\"=";
             char text[16];
             if (value.type == kDword && value.data.size() == 4) {

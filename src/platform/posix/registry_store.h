@@ -8,9 +8,11 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "platform/posix/case_fold.h"
 
 namespace standin {
 
@@ -22,11 +24,13 @@ struct RegistryValue {
 
 struct RegistryKey {
     std::string path; // as first written, e.g. HKEY_CURRENT_USER\Software\x
-    std::map<std::string, RegistryValue> values; // by folded name
+    std::unordered_map<std::string, RegistryValue> values; // by folded name
 };
 
+// Hashed, not ordered: a lookup compares the name it finds and no other
+// (serialize writes them in order of their folded names).
 struct RegistryStore {
-    std::map<std::string, RegistryKey> keys; // by folded path
+    std::unordered_map<std::string, RegistryKey> keys; // by folded path
 
     static RegistryStore parse(const std::string& text);
     std::string serialize() const;
@@ -40,24 +44,6 @@ struct RegistryStore {
     // Removes the key and every key below it; false when it did not exist.
     bool remove(const std::string& path);
 };
-
-// ASCII letters in lower case, every other byte as it is: what tolower does
-// in the C locale, without a call or a compare for each character.
-struct FoldTable {
-    char folded[256];
-    constexpr FoldTable() : folded()
-    {
-        for (int c = 0; c < 256; ++c)
-            folded[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-};
-inline constexpr FoldTable kFoldTable;
-
-inline void foldInPlace(std::string& name)
-{
-    for (char& c : name)
-        c = kFoldTable.folded[static_cast<unsigned char>(c)];
-}
 
 // A name folded, into a string of the caller's whose room is used again.
 inline void foldName(const char* name, std::string& folded)

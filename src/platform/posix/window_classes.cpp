@@ -2,7 +2,7 @@
 #include "platform/posix/window_classes.h"
 
 #include <mutex>
-#include <strings.h>
+#include "platform/posix/case_fold.h"
 #include <vector>
 
 #include "platform/posix/window_model.h"
@@ -34,7 +34,7 @@ int lookup(const std::vector<standin::WindowClass>& all, LPCSTR name, HINSTANCE 
         return -1;
     int globalMatch = -1;
     for (size_t i = 0; i < all.size(); ++i) {
-        if (strcasecmp(all[i].name.c_str(), name) != 0)
+        if (!standin::sameFolded(all[i].name.c_str(), name))
             continue;
         if (!global(all[i]) && all[i].instance == instance)
             return static_cast<int>(i);
@@ -72,7 +72,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass)
     Classes& all = classes();
     std::lock_guard<std::mutex> hold(all.mutex);
     for (const standin::WindowClass& c : all.registered) {
-        bool sameName = strcasecmp(c.name.c_str(), windowClass->lpszClassName) == 0;
+        bool sameName = standin::sameFolded(c.name.c_str(), windowClass->lpszClassName);
         bool clash = global(c) || (windowClass->style & CS_GLOBALCLASS) ||
                      c.instance == windowClass->hInstance;
         if (sameName && clash) {
@@ -93,7 +93,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance)
     for (auto at = all.registered.begin(); className && !IS_INTRESOURCE(className) &&
                                            at != all.registered.end();
          ++at) {
-        if (strcasecmp(at->name.c_str(), className) == 0 && at->instance == instance) {
+        if (standin::sameFolded(at->name.c_str(), className) && at->instance == instance) {
             all.registered.erase(at);
             return TRUE;
         }
