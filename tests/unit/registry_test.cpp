@@ -69,10 +69,16 @@ TEST_F(RegistryTest, OtherValueTypesAreNotTaken)
 
 TEST_F(RegistryTest, StoreSurvivesAsText)
 {
+    // Written in the order of the folded names, whatever the order of writing.
+    ASSERT_EQ(reg.put("beta", 1, "RegSet1"), 1);
+    ASSERT_EQ(reg.put("Alpha", 2, "RegSet1"), 1);
     ASSERT_EQ(reg.put("Name \"quoted\" \\", 0x12345678, "RegSet0"), 1);
     auto text = standin::readWholeFile(standin::registryFile());
     ASSERT_TRUE(text.has_value());
-    EXPECT_NE(text->find("[HKEY_CURRENT_USER\\Software\\Zemtra\\Orvik\\RegSet0]"), std::string::npos);
+    size_t set0 = text->find("[HKEY_CURRENT_USER\\Software\\Zemtra\\Orvik\\RegSet0]");
+    EXPECT_NE(set0, std::string::npos);
+    EXPECT_LT(set0, text->find("RegSet1]"));
+    EXPECT_LT(text->find("\"Alpha\""), text->find("\"beta\""));
     EXPECT_NE(text->find("=dword:12345678"), std::string::npos);
     standin::RegistryStore store = standin::RegistryStore::parse(*text);
     EXPECT_EQ(store.serialize(), *text);
