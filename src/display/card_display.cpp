@@ -21,6 +21,7 @@ void forgetCardDisplays()
     for (int slot = 0; slot < kCardSlots; ++slot) {
         CardDisplay& display = displays()[slot];
         display.lastCover = CoverList{};
+        display.maskOfLastCover = false;
         display.ddrawTried = false;
         display.ddrawLoadable = false;
     }

@@ -15,6 +15,8 @@ struct CardDisplay {
     // Under the card's lock.
     alignas(4) uint8_t maskBits[kMaskAreaBytes] = {};
     CoverList lastCover{};
+    // maskBits holds the mask of lastCover over a mask of ones.
+    bool maskOfLastCover = false;
     // ddraw.dll is loaded again for a later display mode only when the
     // card's first load found its entry point; a card whose first load or
     // lookup failed keeps to the display settings.

@@ -31,9 +31,12 @@ struct CoverList {
     uint8_t* bits;
 };
 
-// Fills list for the window's covering windows and builds the mask in bits
-// (filled with ones first when fill is set, else built over what is there).
-void BuildCoverList(uint8_t* bits, HWND window, const RECT& target, bool fill, CoverList& list);
+// Fills list with target's size and the covering windows of the window's
+// top-level window.
+void CollectCoverList(HWND window, const RECT& target, CoverList& list);
+// Builds the mask of list's covers in bits (filled with ones first when fill
+// is set, else built over what is there).
+void ClearCovers(uint8_t* bits, bool fill, CoverList& list);
 // The visible windows above top in the z-order whose rectangles meet target,
 // up to kMaxCovers.
 void CollectCovers(HWND top, const RECT& target, CoverList& list);

@@ -120,14 +120,12 @@ void CollectCovers(HWND top, const RECT& target, CoverList& list)
     }
 }
 
-void BuildCoverList(uint8_t* bits, HWND window, const RECT& target, bool fill, CoverList& list)
+void CollectCoverList(HWND window, const RECT& target, CoverList& list)
 {
     list.width = target.right - target.left;
     list.height = target.bottom - target.top;
     list.rowBytes = maskRowBytes(list.width);
-    if (fill)
-        memset(bits, 0xFF, size_t(list.rowBytes) * size_t(list.height));
-    list.bits = bits;
+    list.bits = nullptr;
     list.target = target;
     // Child windows inside the video window's own top-level window never mask.
     HWND top = window;
@@ -140,8 +138,15 @@ void BuildCoverList(uint8_t* bits, HWND window, const RECT& target, bool fill, C
         top = parent;
     }
     CollectCovers(top, target, list);
+}
+
+void ClearCovers(uint8_t* bits, bool fill, CoverList& list)
+{
+    if (fill)
+        memset(bits, 0xFF, size_t(list.rowBytes) * size_t(list.height));
+    list.bits = bits;
     for (int i = 0; i < list.count; ++i)
-        ClearCoverBits(bits, list.rowBytes, target, list.covered[i]);
+        ClearCoverBits(bits, list.rowBytes, list.target, list.covered[i]);
 }
 
 bool coversDiffer(const CoverList& a, const CoverList& b)
@@ -218,16 +223,24 @@ int cardWindowsMask(DigitCard& card, HWND window, const RECT* target, const void
         if (width < 0 || height < 0 || width > kMaskMaxWidth || height > kMaskMaxHeight)
             return 0;
         const uint32_t bytes = maskRowBytes(int(width)) * uint32_t(height);
-        if (initialMask)
-            memcpy(display.maskBits, initialMask, bytes);
         CoverList list;
-        BuildCoverList(display.maskBits, window, area, initialMask == nullptr, list);
+        CollectCoverList(window, area, list);
+        // The mask built last, of the same covers over ones, is this one: in
+        // the preview loop's steady state only the walk is made again.
+        const bool changed = coversDiffer(list, display.lastCover);
+        if (initialMask || changed || !display.maskOfLastCover) {
+            display.maskOfLastCover = false;
+            if (initialMask)
+                memcpy(display.maskBits, initialMask, bytes);
+            ClearCovers(display.maskBits, initialMask == nullptr, list);
+        }
         if (!sendMask(card, 1, int(width), int(height), display.maskBits, bytes))
             return 0;
-        if (coversDiffer(list, display.lastCover)) {
+        if (changed) {
             display.lastCover = list;
             redraw = list;
         }
+        display.maskOfLastCover = initialMask == nullptr;
     }
     // Repainted after the card's lock is released: a covering window of
     // another thread that is itself waiting for this card then paints. Only

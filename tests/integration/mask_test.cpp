@@ -103,9 +103,19 @@ TEST_F(MaskTest, AnInitialMaskKeepsItsZeros)
     const RECT target = {200, 200, 232, 202};
     const uint8_t initial[8] = {0x0F, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFE};
     harness::makeWindow({216, 201, 224, 300});
-    ASSERT_EQ(DCardWindowsMaskEx(1, video, &target, initial), 1);
-    const std::vector<uint8_t> expected = {0x0F, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0xFE};
-    EXPECT_EQ(receivedMask(), expected);
+    const std::vector<uint8_t> overInitial = {0x0F, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0xFE};
+    const std::vector<uint8_t> overOnes = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF};
+    // The same covers each time: a mask over ones is kept for the next call
+    // without an initial mask, and never stands for one with it.
+    const struct {
+        const uint8_t* initial;
+        const std::vector<uint8_t>& expected;
+    } calls[] = {{initial, overInitial}, {nullptr, overOnes}, {nullptr, overOnes},
+                 {initial, overInitial}, {nullptr, overOnes}};
+    for (const auto& call : calls) {
+        ASSERT_EQ(DCardWindowsMaskEx(1, video, &target, call.initial), 1);
+        EXPECT_EQ(receivedMask(), call.expected) << (call.initial ? "over the initial mask" : "over ones");
+    }
 }
 
 TEST_F(MaskTest, ChildWindowsOfTheVideoWindowNeverMask)
