@@ -261,13 +261,21 @@ HWND createCountingWindow(DWORD style, const RECT& rect, HWND parent, WNDPROC pr
         RegisterClassA(&windowClass);
         return "Saa7146TestWindow";
     }();
-    // Tool windows: no taskbar button, and a frame no wider than asked.
-    DWORD exStyle = (style & WS_CHILD) ? 0 : WS_EX_TOOLWINDOW;
-    HWND window = CreateWindowExA(exStyle, className, "", style, rect.left, rect.top,
+    if (style & WS_CHILD)
+        return CreateWindowExA(0, className, "", style, rect.left, rect.top,
+                               rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    // Tool windows: no taskbar button, and a frame no wider than asked. Never
+    // activated: an activation that the X server's focus event completes
+    // later would raise the window above those made after it.
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, className, "",
+                                  style & ~WS_VISIBLE, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
-    if (window && !(style & WS_CHILD))
-        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (window)
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE |
+                         ((style & WS_VISIBLE) ? SWP_SHOWWINDOW : 0));
     return window;
 }
 
