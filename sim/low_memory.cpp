@@ -1,5 +1,7 @@
 #include "low_memory.h"
 
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -40,6 +42,12 @@ void freeLow(uint8_t* memory, size_t)
         VirtualFree(memory, 0, MEM_RELEASE);
 }
 
+void clearLow(uint8_t* memory, size_t size)
+{
+    if (memory)
+        memset(memory, 0, size);
+}
+
 #else
 
 namespace {
@@ -64,6 +72,15 @@ void freeLow(uint8_t* memory, size_t size)
 {
     if (memory)
         munmap(memory, size);
+}
+
+// A private anonymous mapping reads as zeros where its pages were dropped:
+// a card powered on for every fuzz input costs the pages it wrote, not a
+// write of its whole frame memory.
+void clearLow(uint8_t* memory, size_t size)
+{
+    if (memory && madvise(memory, size, MADV_DONTNEED) != 0)
+        memset(memory, 0, size);
 }
 
 uint8_t* mapSharedLow(int file, size_t size)

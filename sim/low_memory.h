@@ -13,6 +13,9 @@ namespace sim {
 // there is none to be had.
 uint8_t* allocateLow(size_t size);
 void freeLow(uint8_t* memory, size_t size);
+// Makes memory from allocateLow read as zeros again. Where the system can
+// drop the pages instead of writing them, only the pages in use cost.
+void clearLow(uint8_t* memory, size_t size);
 
 struct LowMemory {
     uint8_t* memory = nullptr;
@@ -29,6 +32,7 @@ struct LowMemory {
     }
     ~LowMemory() { freeLow(memory, size); }
     uint8_t* get() const { return memory; }
+    void clear() { clearLow(memory, size); }
 };
 
 #ifndef _WIN32

@@ -68,8 +68,8 @@ void VirtualCard::configure(const CardSettings& settings)
     } else if (allocatedSize_ != settings.frameMemorySize) {
         frameMemory_ = LowMemory();
         allocatedSize_ = 0;
-    } else if (frameMemory_.get()) {
-        memset(frameMemory_.get(), 0, allocatedSize_);
+    } else {
+        frameMemory_.clear();
     }
 }
 

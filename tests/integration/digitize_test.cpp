@@ -123,6 +123,12 @@ TEST_F(DigitizeTest, ModeTwoNeedsItsWholeFrameInTheBuffer)
     EXPECT_EQ(pixel[0], 0);
     EXPECT_EQ(pixel[1], 255);
     EXPECT_EQ(pixel[2], 255);
+
+    // A power-on leaves no trace of the frame in the card's memory.
+    harness::closeAllCards();
+    sim::card(0).configure(sim::card(0).settings());
+    const std::vector<uint8_t> blank(sim::card(0).frameMemorySize(), 0);
+    EXPECT_EQ(memcmp(frameMemory(), blank.data(), blank.size()), 0);
 }
 
 TEST_F(DigitizeTest, BadModesAndPointersAreRefusedBeforeSending)
